@@ -1,0 +1,93 @@
+#include "engine/file_helpers.h"
+
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace qz {
+namespace {
+
+constexpr size_t kCopyBlock = 8192;
+constexpr size_t kLocalPathLimit = 2047;
+constexpr int kMaxDirectoryAttempts = 500;
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+}  // namespace
+
+bool FileExists(std::u16string_view path) { return !path.empty() && win::IsRegularFile(path); }
+
+bool DirectoryExists(std::u16string_view path) {
+  if (path.empty()) return false;
+  std::u16string copy(path.substr(0, kLocalPathLimit));
+  if (copy.size() > 1 && IsSeparator(copy.back())) copy.pop_back();
+  if (copy.size() == 2 && copy[1] == u':') copy += u'\\';
+  return win::IsDirectory(copy);
+}
+
+std::u16string ParentDirectory(std::u16string_view path) {
+  std::u16string text(path);
+  for (;;) {
+    size_t sep = text.find_last_of(u"\\/");
+    if (sep == std::u16string::npos) return u".";
+    if (sep + 1 == text.size()) {
+      text.pop_back();
+      continue;
+    }
+    text.resize(sep + 1);
+    return text;
+  }
+}
+
+void CreateDirectoryTree(std::u16string_view path, int& attempts) {
+  if (path.empty() || path == u"." || path.back() == u':') return;
+  if (attempts > kMaxDirectoryAttempts) return;
+  ++attempts;
+  std::u16string copy(path.substr(0, kLocalPathLimit));
+  if (copy.back() == u'\\') copy.pop_back();
+  if (DirectoryExists(copy)) return;
+  if (!win::CreateDirectory(copy)) return;
+  CreateDirectoryTree(ParentDirectory(copy), attempts);
+  CreateDirectoryTree(copy, attempts);
+}
+
+bool CopyFileBytes(std::u16string_view source, std::u16string_view destination) {
+  win::File in = win::File::Open(source, win::OpenMode::read);
+  if (!in) return false;
+  win::File out = win::File::Open(destination, win::OpenMode::write);
+  if (!out) {
+    win::SetReadOnly(destination, false);
+    out = win::File::Open(destination, win::OpenMode::write);
+    if (!out) return false;
+  }
+  std::vector<char> block(kCopyBlock);
+  bool ok = true;
+  for (;;) {
+    size_t n = in.Read(block.data(), block.size());
+    if (n == 0) {
+      ok = !in.Error();
+      break;
+    }
+    if (out.Write(block.data(), n) != n) {
+      ok = false;
+      break;
+    }
+    if (n < block.size() && in.Error()) {
+      ok = false;
+      break;
+    }
+  }
+  in.Close();
+  return out.Close() && ok;
+}
+
+void ShowMessageText(std::u16string_view text) {
+  win::MessageBox(nullptr, text, win::ApplicationTitle(), win::MB_OK | win::MB_ICONWARNING);
+}
+
+void ShowMessageAndExit(std::u16string_view text) {
+  ShowMessageText(text);
+  win::ExitProcess(0);
+}
+
+}  // namespace qz

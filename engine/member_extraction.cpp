@@ -1,0 +1,101 @@
+#include "engine/member_extraction.h"
+
+#include <vector>
+
+#include "engine/file_helpers.h"
+#include "platform/runtime.h"
+#include "platform/text.h"
+
+namespace qz {
+namespace {
+
+constexpr unsigned kGunzipBlock = 16384;
+constexpr unsigned kDllPauseMs = 500;
+
+UnregisterDllFunction gUnregisterServerDll = nullptr;
+
+bool HasDllExtension(std::u16string_view path) {
+  size_t dot = path.rfind(u'.');
+  return dot != std::u16string_view::npos && win::EqualsNoCaseAscii(path.substr(dot), u".dll");
+}
+
+bool IsAbsoluteForUnregistration(std::u16string_view path) {
+  return (path.size() >= 2 && path[1] == u':') || (!path.empty() && path[0] == u'\\');
+}
+
+}  // namespace
+
+void SetUnregisterServerDll(UnregisterDllFunction function) { gUnregisterServerDll = function; }
+
+win::File OpenForWriting(std::u16string_view path) {
+  if (HasDllExtension(path) && IsAbsoluteForUnregistration(path)) {
+    if (gUnregisterServerDll) gUnregisterServerDll(path);
+    win::Sleep(kDllPauseMs);
+  }
+  win::File file = win::File::Open(path, win::OpenMode::write);
+  if (file) return file;
+  win::SetReadOnly(path, false);
+  file = win::File::Open(path, win::OpenMode::write);
+  if (file) return file;
+  int attempts = 0;
+  CreateDirectoryTree(ParentDirectory(path), attempts);
+  return win::File::Open(path, win::OpenMode::write);
+}
+
+EntryWriteResult WriteEntryFile(const PayloadEntry& entry, std::u16string_view destination) {
+  win::File file = OpenForWriting(destination);
+  if (!file) return {EntryWriteKind::openFailed, {}};
+  std::span<const unsigned char> bytes = StoredBytes(entry);
+  if (file.Write(bytes.data(), bytes.size()) != bytes.size()) return {EntryWriteKind::writeFailed, {}};
+  // A close that fails loses the bytes as surely as a failed write.
+  if (!file.Close()) return {EntryWriteKind::writeFailed, {}};
+  if (entry.compressedSize != 0) {
+    if (auto error = GunzipInPlace(destination)) return {EntryWriteKind::decompressionFailed, std::move(*error)};
+  }
+  return {};
+}
+
+std::optional<std::u16string> GunzipInPlace(std::u16string_view path) {
+  std::u16string temporary = win::TemporaryFileName();
+  if (temporary == path) {
+    ShowMessage(u"Internal Error: duplicate tmp file names.");
+    return u"Internal Error: duplicate tmp file names.";
+  }
+  win::GzipReader reader = win::GzipReader::Open(path);
+  if (!reader) return win::Format(u"Could not open uncompression input file: \"%ls\"", path);
+  // Created exclusively: a name that appeared since it was picked is skipped,
+  // so nothing another process put there is written through.
+  win::File output = win::CreateTemporaryFile(&temporary);
+  if (!output) return win::Format(u"Could not open uncompression output file: \"%ls\"", temporary);
+  if (auto error = GunzipToFile(reader, output)) {
+    output.Close();
+    win::RemoveFile(temporary);
+    return error;
+  }
+  if (!CopyFileBytes(temporary, path)) {
+    win::RemoveFile(temporary);
+    return win::Format(
+        u"Trouble uncompressing file: \"%ls\"\n    Disk full?  Permission problem?\nThis might be curable with fresh reboot.",
+        path);
+  }
+  win::RemoveFile(temporary);
+  return std::nullopt;
+}
+
+std::optional<std::u16string> GunzipToFile(win::GzipReader& reader, win::File& output) {
+  std::vector<unsigned char> block(kGunzipBlock);
+  for (;;) {
+    int n = reader.Read(block.data(), kGunzipBlock);
+    if (n < 0) return reader.ErrorText();
+    if (n == 0) {
+      bool outputClosed = output.Close();
+      if (!reader.Close()) return u"uncompress(): failed close";
+      // The decompressed bytes are only complete once the file is closed.
+      if (!outputClosed) return u"uncompress(): failed fwrite";
+      return std::nullopt;
+    }
+    if (output.Write(block.data(), size_t(n)) < size_t(n)) return u"uncompress(): failed fwrite";
+  }
+}
+
+}  // namespace qz

@@ -1,0 +1,9 @@
+#include "engine/payload_entry.h"
+
+#include "platform/text.h"
+
+namespace qz {
+
+std::u16string WidenEntryPath(const char* path) { return win::WidenLatin1(path ? path : ""); }
+
+}  // namespace qz

@@ -1,0 +1,430 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/fault_injection.h"
+#include "platform/file_system.h"
+#include "platform/machine.h"
+#include "platform/text.h"
+
+namespace win {
+namespace {
+
+using faults::Op;
+
+FileError Fail(FileErrorKind kind, int hostErrno = 0) { return FileError{kind, hostErrno}; }
+FileError FromErrno() { return FileErrorFromHost(errno); }
+
+bool HostStat(const std::string& host, struct stat& st) { return !host.empty() && ::stat(host.c_str(), &st) == 0; }
+
+bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }
+
+// Windows reports a missing directory on the way as "path not found".
+FileError NotFoundError(const std::string& host) {
+  std::string parent = host.substr(0, host.rfind('/'));
+  struct stat st;
+  if (HostStat(parent, st) && S_ISDIR(st.st_mode)) return Fail(FileErrorKind::fileNotFound, ENOENT);
+  return Fail(FileErrorKind::badPath, ENOENT);
+}
+
+FileError FromErrnoAt(const std::string& host) {
+  int e = errno;
+  if (e == ENOENT) return NotFoundError(host);
+  return FileErrorFromHost(e);
+}
+
+bool WantsWrite(OpenMode mode) { return mode != OpenMode::read; }
+
+int HostFlags(OpenMode mode) {
+  switch (mode) {
+    case OpenMode::read: return O_RDONLY;
+    case OpenMode::write: return O_WRONLY | O_CREAT;
+    case OpenMode::readWrite: return O_RDWR;
+    case OpenMode::createReadWrite: return O_RDWR | O_CREAT;
+    case OpenMode::createNew: return O_WRONLY | O_CREAT | O_EXCL;
+  }
+  return O_RDONLY;
+}
+
+// Advisory locks stand in for Windows sharing modes: a holder that denies
+// writers takes a shared lock, and every writer needs the exclusive lock.
+int LockFor(OpenMode mode, Share share) {
+  if (WantsWrite(mode) || share == Share::denyAll) return LOCK_EX;
+  if (share == Share::denyWrite) return LOCK_SH;
+  return 0;
+}
+
+// The host path for a name that must keep its own spelling even where a
+// file of another case exists (the target of a case-changing rename).
+std::string HostPathKeepingName(std::u16string_view path) {
+  std::u16string full = FullWindowsPath(path);
+  size_t cut = full.rfind(u'\\');
+  if (full.empty() || cut == std::u16string::npos) return {};
+  std::string parent = HostPath(full.substr(0, cut + 1));
+  return parent + "/" + WideToUtf8(std::u16string_view(full).substr(cut + 1));
+}
+
+std::u16string WithTrailingBackslash(std::u16string dir) {
+  if (!dir.empty() && dir.back() != u'\\' && dir.back() != u'/') dir += u'\\';
+  return dir;
+}
+
+std::u16string StripQuotes(std::u16string v) {
+  if (v.size() >= 2 && v.front() == u'"' && v.back() == u'"') return v.substr(1, v.size() - 2);
+  return v;
+}
+
+std::u16string TemporaryDirectoryForNames() {
+  if (auto tmp = GetEnvironmentVariable(u"TMP")) {
+    std::u16string dir = StripQuotes(*tmp);
+    if (IsDirectory(dir)) return WithTrailingBackslash(dir);
+  }
+  std::u16string root = GetCurrentDirectory().substr(0, 2) + u"\\";
+  if (IsDirectory(root)) return root;
+  return WithTrailingBackslash(GetCurrentDirectory());
+}
+
+bool NameExists(std::u16string_view path) {
+  struct stat st;
+  std::string host = HostPath(path);
+  return !host.empty() && ::lstat(host.c_str(), &st) == 0;
+}
+
+constexpr unsigned kMaxTemporaryNumber = 0x7FFFFFFF;
+
+}  // namespace
+
+FileError FileErrorFromHost(int e) {
+  switch (e) {
+    case 0: return {};
+    case ENOENT: return Fail(FileErrorKind::fileNotFound, e);
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP: return Fail(FileErrorKind::badPath, e);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ETXTBSY:
+    case ENOTEMPTY: return Fail(FileErrorKind::accessDenied, e);
+    case EMFILE:
+    case ENFILE: return Fail(FileErrorKind::tooManyOpenFiles, e);
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return Fail(FileErrorKind::diskFull, e);
+    case EIO: return Fail(FileErrorKind::hardIO, e);
+    case EEXIST: return Fail(FileErrorKind::alreadyExists, e);
+    case EBADF: return Fail(FileErrorKind::invalidFile, e);
+    case ESPIPE: return Fail(FileErrorKind::badSeek, e);
+    case EWOULDBLOCK: return Fail(FileErrorKind::sharingViolation, e);
+    default: return Fail(FileErrorKind::generic, e);
+  }
+}
+
+const char* FileErrorKindName(FileErrorKind kind) {
+  switch (kind) {
+    case FileErrorKind::none: return "none";
+    case FileErrorKind::generic: return "generic";
+    case FileErrorKind::fileNotFound: return "file not found";
+    case FileErrorKind::badPath: return "bad path";
+    case FileErrorKind::tooManyOpenFiles: return "too many open files";
+    case FileErrorKind::accessDenied: return "access denied";
+    case FileErrorKind::invalidFile: return "invalid file";
+    case FileErrorKind::removeCurrentDir: return "remove current directory";
+    case FileErrorKind::directoryFull: return "directory full";
+    case FileErrorKind::badSeek: return "bad seek";
+    case FileErrorKind::hardIO: return "hardware I/O";
+    case FileErrorKind::sharingViolation: return "sharing violation";
+    case FileErrorKind::lockViolation: return "lock violation";
+    case FileErrorKind::diskFull: return "disk full";
+    case FileErrorKind::endOfFile: return "end of file";
+    case FileErrorKind::alreadyExists: return "already exists";
+  }
+  return "unknown";
+}
+
+File::File(File&& other) noexcept : fd_(other.fd_), error_(other.error_) { other.fd_ = -1; }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = other.fd_;
+    error_ = other.error_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+File::~File() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+File File::Open(std::u16string_view path, OpenMode mode, Share share) {
+  File f;
+  if (FileErrorKind k = faults::Check(Op::open); k != FileErrorKind::none) {
+    f.error_ = Fail(k);
+    return f;
+  }
+  std::string host = HostPath(path);
+  if (host.empty()) {
+    f.error_ = Fail(FileErrorKind::badPath);
+    return f;
+  }
+  struct stat st;
+  bool exists = HostStat(host, st);
+  if (exists && S_ISDIR(st.st_mode)) {
+    f.error_ = Fail(FileErrorKind::accessDenied, EISDIR);
+    return f;
+  }
+  if (exists && WantsWrite(mode) && IsReadOnlyMode(st.st_mode)) {
+    f.error_ = Fail(FileErrorKind::accessDenied, EACCES);
+    return f;
+  }
+  int fd;
+  do {
+    fd = ::open(host.c_str(), HostFlags(mode) | O_CLOEXEC, 0644);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    f.error_ = FromErrnoAt(host);
+    return f;
+  }
+  if (int lock = LockFor(mode, share); lock != 0 && ::flock(fd, lock | LOCK_NB) != 0) {
+    f.error_ = errno == EWOULDBLOCK ? Fail(FileErrorKind::sharingViolation, errno) : FromErrno();
+    ::close(fd);
+    return f;
+  }
+  if ((mode == OpenMode::write || mode == OpenMode::createReadWrite) && ::ftruncate(fd, 0) != 0) {
+    f.error_ = FromErrno();
+    ::close(fd);
+    return f;
+  }
+  f.fd_ = fd;
+  return f;
+}
+
+size_t File::Read(void* buffer, size_t size) {
+  if (fd_ < 0) {
+    error_ = Fail(FileErrorKind::invalidFile);
+    return 0;
+  }
+  if (FileErrorKind k = faults::Check(Op::read); k != FileErrorKind::none) {
+    error_ = Fail(k);
+    return 0;
+  }
+  size_t done = 0;
+  auto* p = static_cast<char*>(buffer);
+  while (done < size) {
+    ssize_t n = ::read(fd_, p + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error_ = FromErrno();
+      break;
+    }
+    if (n == 0) break;
+    done += size_t(n);
+  }
+  return done;
+}
+
+size_t File::Write(const void* buffer, size_t size) {
+  if (fd_ < 0) {
+    error_ = Fail(FileErrorKind::invalidFile);
+    return 0;
+  }
+  if (FileErrorKind k = faults::Check(Op::write); k != FileErrorKind::none) {
+    error_ = Fail(k);
+    return 0;
+  }
+  size_t allowed = size_t(faults::AllowedWrite(size));
+  size_t done = 0;
+  const auto* p = static_cast<const char*>(buffer);
+  while (done < allowed) {
+    ssize_t n = ::write(fd_, p + done, allowed - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error_ = FromErrno();
+      return done;
+    }
+    done += size_t(n);
+  }
+  if (done < size) error_ = Fail(FileErrorKind::diskFull, ENOSPC);
+  return done;
+}
+
+bool File::Seek(uint64_t offset) {
+  if (fd_ < 0 || ::lseek(fd_, off_t(offset), SEEK_SET) < 0) {
+    error_ = fd_ < 0 ? Fail(FileErrorKind::invalidFile) : Fail(FileErrorKind::badSeek, errno);
+    return false;
+  }
+  return true;
+}
+
+std::optional<uint64_t> File::Size() {
+  struct stat st;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
+    error_ = fd_ < 0 ? Fail(FileErrorKind::invalidFile) : FromErrno();
+    return std::nullopt;
+  }
+  return uint64_t(st.st_size);
+}
+
+bool File::Sync() {
+  if (fd_ < 0 || ::fdatasync(fd_) != 0) {
+    error_ = fd_ < 0 ? Fail(FileErrorKind::invalidFile) : FromErrno();
+    return false;
+  }
+  return true;
+}
+
+bool File::Close() {
+  if (fd_ < 0) return false;
+  FileErrorKind injected = faults::Check(Op::close);
+  int rc = ::close(fd_);
+  fd_ = -1;
+  if (injected != FileErrorKind::none) {
+    error_ = Fail(injected);
+    return false;
+  }
+  if (rc != 0 && errno != EINTR) {
+    error_ = FromErrno();
+    return false;
+  }
+  return true;
+}
+
+std::optional<FileStatus> GetFileStatus(std::u16string_view path, FileError* error) {
+  std::string host = HostPath(path);
+  struct stat st;
+  if (host.empty() || ::stat(host.c_str(), &st) != 0) {
+    if (error) *error = host.empty() ? Fail(FileErrorKind::badPath) : FromErrnoAt(host);
+    return std::nullopt;
+  }
+  FileStatus s;
+  s.isDirectory = S_ISDIR(st.st_mode);
+  s.isRegular = S_ISREG(st.st_mode);
+  s.readOnly = IsReadOnlyMode(st.st_mode);
+  s.size = uint64_t(st.st_size);
+  s.modifiedSeconds = st.st_mtime;
+  return s;
+}
+
+bool IsRegularFile(std::u16string_view path) {
+  auto s = GetFileStatus(path);
+  return s && s->isRegular;
+}
+
+bool IsDirectory(std::u16string_view path) {
+  auto s = GetFileStatus(path);
+  return s && s->isDirectory;
+}
+
+FileError SetReadOnly(std::u16string_view path, bool readOnly) {
+  if (FileErrorKind k = faults::Check(Op::setAttributes); k != FileErrorKind::none) return Fail(k);
+  std::string host = HostPath(path);
+  struct stat st;
+  if (!HostStat(host, st)) return host.empty() ? Fail(FileErrorKind::badPath) : FromErrnoAt(host);
+  mode_t mode = readOnly ? (st.st_mode & ~mode_t(0222)) : (st.st_mode | 0200);
+  if (::chmod(host.c_str(), mode & 07777) != 0) return FromErrno();
+  return {};
+}
+
+FileError CreateDirectory(std::u16string_view path) {
+  if (FileErrorKind k = faults::Check(Op::createDirectory); k != FileErrorKind::none) return Fail(k);
+  std::string host = HostPath(path);
+  if (host.empty()) return Fail(FileErrorKind::badPath);
+  if (::mkdir(host.c_str(), 0755) != 0) return errno == ENOENT ? Fail(FileErrorKind::badPath, ENOENT) : FromErrno();
+  return {};
+}
+
+FileError RemoveDirectory(std::u16string_view path) {
+  if (FileErrorKind k = faults::Check(Op::remove); k != FileErrorKind::none) return Fail(k);
+  std::string host = HostPath(path);
+  if (host.empty()) return Fail(FileErrorKind::badPath);
+  if (::rmdir(host.c_str()) != 0) return FromErrnoAt(host);
+  return {};
+}
+
+FileError RemoveFile(std::u16string_view path) {
+  if (FileErrorKind k = faults::Check(Op::remove); k != FileErrorKind::none) return Fail(k);
+  std::string host = HostPath(path);
+  struct stat st;
+  if (::lstat(host.c_str(), &st) != 0) return host.empty() ? Fail(FileErrorKind::badPath) : FromErrnoAt(host);
+  if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && IsReadOnlyMode(st.st_mode)))
+    return Fail(FileErrorKind::accessDenied, EACCES);
+  if (::unlink(host.c_str()) != 0) return FromErrnoAt(host);
+  return {};
+}
+
+FileError RenameFile(std::u16string_view from, std::u16string_view to, bool replaceExisting) {
+  if (FileErrorKind k = faults::Check(Op::rename); k != FileErrorKind::none) return Fail(k);
+  std::string hostFrom = HostPath(from);
+  std::string hostTo = HostPath(to);
+  if (hostFrom.empty() || hostTo.empty()) return Fail(FileErrorKind::badPath);
+  struct stat st;
+  if (::lstat(hostFrom.c_str(), &st) != 0) return FromErrnoAt(hostFrom);
+  if (hostTo == hostFrom) {
+    hostTo = HostPathKeepingName(to);
+  } else if (::lstat(hostTo.c_str(), &st) == 0) {
+    if (!replaceExisting) return Fail(FileErrorKind::alreadyExists, EEXIST);
+    if (S_ISDIR(st.st_mode) || IsReadOnlyMode(st.st_mode)) return Fail(FileErrorKind::accessDenied, EACCES);
+  }
+  if (::rename(hostFrom.c_str(), hostTo.c_str()) != 0) return FromErrnoAt(hostTo);
+  return {};
+}
+
+std::vector<std::u16string> ListDirectory(std::u16string_view path, FileError* error) {
+  std::vector<std::u16string> names;
+  std::string host = HostPath(path);
+  DIR* d = host.empty() ? nullptr : ::opendir(host.c_str());
+  if (!d) {
+    if (error) *error = host.empty() ? Fail(FileErrorKind::badPath) : FromErrnoAt(host);
+    return names;
+  }
+  while (dirent* e = ::readdir(d)) {
+    std::string_view n = e->d_name;
+    if (n != "." && n != "..") names.push_back(Utf8ToWide(n));
+  }
+  ::closedir(d);
+  return names;
+}
+
+std::u16string TemporaryFileName() {
+  std::u16string dir = TemporaryDirectoryForNames();
+  for (unsigned n = 1; n <= kMaxTemporaryNumber; ++n) {
+    std::u16string candidate = dir + u"tmp" + Utf8ToWide(std::to_string(n));
+    if (!NameExists(candidate)) return candidate;
+  }
+  return {};
+}
+
+File CreateTemporaryFile(std::u16string* name, std::u16string_view directory) {
+  std::u16string dir = directory.empty() ? TemporaryDirectoryForNames() : WithTrailingBackslash(std::u16string(directory));
+  File file;
+  std::u16string candidate;
+  for (unsigned n = 1; n <= kMaxTemporaryNumber; ++n) {
+    candidate = dir + u"tmp" + Utf8ToWide(std::to_string(n));
+    if (NameExists(candidate)) continue;
+    file = File::Open(candidate, OpenMode::createNew);
+    // A name taken since the test above is skipped; any other failure is final.
+    if (file || file.Error().kind != FileErrorKind::alreadyExists) break;
+  }
+  if (name) *name = candidate;
+  return file;
+}
+
+std::u16string SystemTemporaryDirectory() {
+  for (std::u16string_view var : {u"TMP", u"TEMP"}) {
+    if (auto v = GetEnvironmentVariable(var)) {
+      std::u16string full = FullWindowsPath(StripQuotes(*v));
+      if (!full.empty()) return WithTrailingBackslash(full);
+    }
+  }
+  return UserProfileDirectory() + u"\\AppData\\Local\\Temp\\";
+}
+
+}  // namespace win

@@ -1,0 +1,87 @@
+#include "platform/runtime.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+#include "platform/console.h"
+#include "platform/message_box.h"
+#include "platform/text.h"
+
+namespace win {
+namespace {
+
+struct RuntimeState {
+  std::mutex mutex;
+  std::u16string title;
+  SleepHook sleepHook;
+};
+
+RuntimeState& State() {
+  static RuntimeState* s = new RuntimeState;
+  return *s;
+}
+
+std::u16string TitleFromExecutable() {
+  char buf[PATH_MAX];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  std::string path = n > 0 ? std::string(buf, size_t(n)) : std::string("setup");
+  std::string name = path.substr(path.rfind('/') + 1);
+  if (size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
+  return Utf8ToWide(name);
+}
+
+}  // namespace
+
+std::u16string ApplicationTitle() {
+  RuntimeState& s = State();
+  std::lock_guard lock(s.mutex);
+  if (s.title.empty()) s.title = TitleFromExecutable();
+  return s.title;
+}
+
+void SetApplicationTitle(std::u16string_view title) {
+  RuntimeState& s = State();
+  std::lock_guard lock(s.mutex);
+  s.title = title;
+}
+
+void Sleep(unsigned milliseconds) {
+  SleepHook hook;
+  {
+    RuntimeState& s = State();
+    std::lock_guard lock(s.mutex);
+    hook = s.sleepHook;
+  }
+  if (hook) {
+    hook(milliseconds);
+    return;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void SetSleepHook(SleepHook hook) {
+  RuntimeState& s = State();
+  std::lock_guard lock(s.mutex);
+  s.sleepHook = std::move(hook);
+}
+
+void ExitProcess(int status) {
+  {
+    std::lock_guard lock(ConsoleMutex());
+    std::fflush(stdout);
+    std::fflush(stderr);
+  }
+  ::_exit(status);
+}
+
+void ExitOutOfMemory() {
+  MessageBox(nullptr, u"Out of Memory!", ApplicationTitle(), MB_OK | MB_ICONWARNING);
+  ExitProcess(-1);
+}
+
+}  // namespace win

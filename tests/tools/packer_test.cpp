@@ -1,0 +1,123 @@
+#include "packer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/support/temp_machine.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+class PackerTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string templ = (fs::temp_directory_path() / "qz-tree-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
+    root_ = templ;
+  }
+  void TearDown() override { fs::remove_all(root_); }
+  void Put(const std::string& rel, const std::string& contents) { qztest::WriteHostFile((root_ / rel).string(), contents); }
+  fs::path root_;
+};
+
+std::string Inflate(const std::vector<unsigned char>& member) {
+  z_stream zs{};
+  inflateInit2(&zs, 16 + MAX_WBITS);
+  std::string out(1 << 20, '\0');
+  zs.next_in = const_cast<Bytef*>(member.data());
+  zs.avail_in = uInt(member.size());
+  zs.next_out = reinterpret_cast<Bytef*>(out.data());
+  zs.avail_out = uInt(out.size());
+  EXPECT_EQ(inflate(&zs, Z_FINISH), Z_STREAM_END);
+  out.resize(zs.total_out);
+  inflateEnd(&zs);
+  return out;
+}
+
+TEST_F(PackerTree, OrderFoldsAsciiLettersToLowerCase) {
+  for (const char* f : {"b.txt", "A.txt", "_x.txt", "lib/Z.txt", "lib/a.txt", "Zorvelx64.exe", "ASCx64.dll"}) Put(f, "x");
+  std::vector<std::string> paths;
+  for (const auto& e : qzpack::PackTree(root_)) paths.push_back(e.path);
+  EXPECT_EQ(paths, (std::vector<std::string>{".\\_x.txt", ".\\A.txt", ".\\ASCx64.dll", ".\\b.txt", ".\\lib\\a.txt",
+                                             ".\\lib\\Z.txt", ".\\Zorvelx64.exe"}));
+}
+
+TEST_F(PackerTree, StoredFormRule) {
+  std::string random(3000, '\0');
+  uint32_t x = 2463534242u;
+  for (char& c : random) {
+    x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+    c = char(x >> 24);
+  }
+  Put("small.txt", std::string(1024, 'a'));
+  Put("big.txt", std::string(1025, 'a'));
+  Put("random.bin", random);
+  Put("ro.asy", std::string(50, 'r'));
+  ::chmod((root_ / "ro.asy").c_str(), 0444);
+  auto entries = qzpack::PackTree(root_);
+  ASSERT_EQ(entries.size(), 4u);
+  const auto& big = entries[0];
+  EXPECT_EQ(big.path, ".\\big.txt");
+  EXPECT_NE(big.compressedSize, 0u);
+  EXPECT_EQ(Inflate(big.stored), std::string(1025, 'a'));
+  const unsigned char header[] = {0x1F, 0x8B, 0x08, 0, 0, 0, 0, 0, 0, 0x0B};
+  EXPECT_TRUE(std::equal(header, header + 10, big.stored.begin()));
+  EXPECT_EQ(entries[1].compressedSize, 0u);  // random.bin: the member would not be smaller
+  EXPECT_EQ(entries[1].stored.size(), 3000u);
+  EXPECT_EQ(entries[2].readOnly, 1u);
+  EXPECT_EQ(entries[3].compressedSize, 0u);  // small.txt: 1024 bytes stay plain
+  EXPECT_EQ(entries[3].readOnly, 0u);
+}
+
+TEST_F(PackerTree, RefusesWhatTheInstallerCannotCarry) {
+  struct Case {
+    std::vector<std::pair<std::string, std::string>> files;
+    std::string message;
+  } cases[] = {
+      {{{"empty.txt", ""}}, "empty file"},
+      {{{"a.txt", "1"}, {"A.TXT", "2"}}, "differ only in letter case"},
+      {{{"caf\xc3\xa9.txt", "x"}}, "not printable ASCII"},
+      {{{std::string(1010, 'n'), "x"}}, "path longer than"},
+      {{}, "no files"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+    for (const auto& [name, contents] : c.files) {
+      if (name.size() > 255) {
+        // Deep enough to exceed the limit while each component stays legal.
+        std::string deep;
+        for (int i = 0; i < 5; ++i) deep += std::string(200, 'd') + "/";
+        Put(deep + "f.txt", contents);
+      } else {
+        Put(name, contents);
+      }
+    }
+    try {
+      qzpack::PackTree(root_);
+      ADD_FAILURE() << "accepted";
+    } catch (const qzpack::PackError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST_F(PackerTree, ListCommandPrintsTabsAndTotals) {
+  Put("a.txt", "hello");
+  Put("sub/b.txt", std::string(2000, 'b'));
+  std::string out = root_.string() + "-listing.txt";
+  ASSERT_EQ(std::system((std::string(QZPACK_PATH) + " list " + root_.string() + "/ > " + out).c_str()), 0);
+  std::string listing = qztest::ReadHostFile(out);
+  fs::remove(out);
+  EXPECT_NE(listing.find(".\\a.txt\t5\t0\t0\n"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("total\t2 files\t2005 bytes installed"), std::string::npos) << listing;
+  EXPECT_NE(std::system((std::string(QZPACK_PATH) + " list /nonexistent 2>/dev/null").c_str()), 0);
+}
+
+}  // namespace

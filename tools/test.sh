@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds and runs every test: a normal build, then one with AddressSanitizer
+# and UndefinedBehaviorSanitizer.
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+bash "$src/tools/install-packages.sh"
+export QZ_UI=console QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+bash "$src/tools/build.sh" "$src/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+(cd "$src/build/test" && ctest --output-on-failure -j "$jobs")
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+bash "$src/tools/build.sh" "$src/build/asan" -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON
+(cd "$src/build/asan" && ctest --output-on-failure -j "$jobs")
