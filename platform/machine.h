@@ -1,5 +1,6 @@
 // The emulated Windows machine: one host folder holds its drives
 // ("drive_c" is C:), the registry file and the journal of system tools.
+// Drive Z: is the host's root folder, so that host paths can be named.
 // Windows paths of the product are mapped here onto host paths.
 #pragma once
 
@@ -37,7 +38,8 @@ std::u16string FullWindowsPath(std::u16string_view path);
 // spelled. Empty when the path is not valid on Windows.
 std::string HostPath(std::u16string_view path);
 
-// The Windows path of a host path inside the machine, or empty.
+// The Windows path of an absolute host path (Z: outside the machine's
+// drives), or empty.
 std::u16string WindowsPathOfHost(std::string_view hostPath);
 
 // The process environment as Windows shows it: the host's variables, plus

@@ -212,11 +212,13 @@ std::u16string FullWindowsPath(std::u16string_view path) {
 std::string HostPath(std::u16string_view path) {
   std::u16string full = FullWindowsPath(path);
   if (full.empty()) return {};
-  std::string host = MachineRoot() + "/drive_" + char(FoldAsciiLower(full[0]));
+  // Z: is the host's own root folder, as tools that take host paths need.
+  std::string host = full[0] == u'Z' ? std::string() : MachineRoot() + "/drive_" + char(FoldAsciiLower(full[0]));
   std::vector<std::u16string_view> parts = SplitComponents(std::u16string_view(full).substr(2));
   std::string exact = host;
   for (std::u16string_view part : parts) exact += "/" + WideToUtf8(part);
-  if (parts.empty() || HostExists(exact)) return exact;
+  if (parts.empty()) return host.empty() ? "/" : host;
+  if (HostExists(exact)) return exact;
   // The exact spelling is missing: resolve component by component.
   size_t i = 0;
   for (; i < parts.size(); ++i) {
@@ -237,7 +239,12 @@ std::string HostPath(std::u16string_view path) {
 std::u16string WindowsPathOfHost(std::string_view hostPath) {
   const std::string& root = MachineRoot();
   std::string prefix = root + "/drive_";
-  if (hostPath.substr(0, prefix.size()) != prefix || hostPath.size() < prefix.size() + 1) return {};
+  if (hostPath.substr(0, prefix.size()) != prefix || hostPath.size() < prefix.size() + 1) {
+    if (hostPath.empty() || hostPath[0] != '/') return {};
+    std::u16string out = u"Z:";
+    for (char16_t c : Utf8ToWide(hostPath)) out.push_back(c == u'/' ? u'\\' : c);
+    return out;
+  }
   char letter = hostPath[prefix.size()];
   std::string_view rest = hostPath.substr(prefix.size() + 1);
   if (!rest.empty() && rest[0] != '/') return {};

@@ -37,6 +37,13 @@ TEST_F(FileSystem, PathsResolveAgainstTheCurrentDirectory) {
   for (const Case& c : cases) EXPECT_EQ(win::FullWindowsPath(c.in), c.out) << win::WideToUtf8(c.in);
 }
 
+TEST_F(FileSystem, DriveZIsTheHostRoot) {
+  EXPECT_EQ(win::HostPath(u"Z:\\tmp\\x"), "/tmp/x");
+  EXPECT_EQ(win::HostPath(u"Z:\\"), "/");
+  EXPECT_EQ(win::WindowsPathOfHost("/tmp/x"), u"Z:\\tmp\\x");
+  EXPECT_EQ(win::WindowsPathOfHost(root_ + "/drive_c/a/b"), u"C:\\a\\b");
+}
+
 TEST_F(FileSystem, NamesMatchWithoutRegardToAsciiCase) {
   PutFile(u"C:\\Dir\\File.TXT", "x");
   EXPECT_EQ(win::HostPath(u"c:\\dir\\file.txt"), root_ + "/drive_c/Dir/File.TXT");

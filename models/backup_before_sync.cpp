@@ -1,0 +1,22 @@
+#include "models/backup_before_sync.h"
+
+#include "engine/file_helpers.h"
+#include "platform/runtime.h"
+#include "platform/text.h"
+
+namespace qz {
+
+namespace {
+constexpr unsigned kBackupRetryMs = 5000;
+}  // namespace
+
+void BackupBeforeSync(std::u16string_view path) {
+  if (path.empty() || !FileExists(path)) return;
+  std::u16string backup = win::Format(u"%ls.bak", path);
+  if (CopyFileBytes(path, backup)) return;
+  win::Sleep(kBackupRetryMs);
+  if (CopyFileBytes(path, backup)) return;
+  ShowMessageAndExit(win::Format(u"Trouble backing up %ls\nas %ls\n\nRelease sync aborted.", path, backup));
+}
+
+}  // namespace qz

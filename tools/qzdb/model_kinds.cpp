@@ -1,0 +1,7 @@
+#include "db_kind.h"
+
+namespace qzdb {
+
+std::vector<DbKind> ModelKinds() { return {}; }
+
+}  // namespace qzdb
