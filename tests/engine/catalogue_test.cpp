@@ -5,7 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "engine/member_extraction.h"
+#include "engine/install_worker.h"
+#include <stdlib.h>
 #include "packer.h"
 #include "payload/embedded_catalogue.h"
 #include "platform/file_system.h"
@@ -48,18 +49,33 @@ TEST(EmbeddedCatalogueShape, WalkOrderAndStoredForms) {
   EXPECT_STREQ(c.At(0).path, ".\\ASCx64.dll");
 }
 
-TEST_F(EmbeddedCatalogue, EveryEntryInstallsByteForByte) {
-  qz::PayloadCatalogue c = qz::EmbeddedCatalogue();
+TEST_F(EmbeddedCatalogue, InstallationReproducesTheProductTree) {
+  ::unsetenv("QZ_MACHINE_ARCH");
+  qz::InstallState state;
+  state.targetDirectory = u"C:\\Program Files\\Ombra\\QuendaZorvel";
+  state.executableChoice = 2;
+  qz::RunInstallWorker(qz::EmbeddedCatalogue(), state);
+  ASSERT_TRUE(state.InstallDone());
   const std::filesystem::path tree = QZ_PACKED_TREE;
-  for (uint32_t i = 0; i < c.count; ++i) {
-    const qz::PayloadEntry& e = c.At(i);
-    std::u16string relative = qz::WidenEntryPath(e.path).substr(2);
-    std::u16string dest = u"C:\\install\\" + relative;
-    ASSERT_EQ(qz::WriteEntryFile(e, dest).kind, qz::EntryWriteKind::written) << e.path;
-    std::string rel = win::WideToUtf8(relative);
-    std::replace(rel.begin(), rel.end(), '\\', '/');
-    ASSERT_EQ(GetFile(dest), qztest::ReadHostFile((tree / rel).string())) << e.path;
+  size_t compared = 0;
+  for (const auto& item : std::filesystem::recursive_directory_iterator(tree)) {
+    if (!item.is_regular_file()) continue;
+    std::string rel = std::filesystem::relative(item.path(), tree).string();
+    std::u16string installed = qz::JoinInstallPath(state.targetDirectory, win::Utf8ToWide(rel));
+    std::replace(installed.begin(), installed.end(), u'/', u'\\');
+    // On 64-bit Windows the x86 preview DLLs are never written.
+    if (rel == "ASCx86.dll" || rel == "ASYx86.dll") {
+      EXPECT_FALSE(win::IsRegularFile(installed)) << rel;
+      continue;
+    }
+    ASSERT_EQ(GetFile(installed), qztest::ReadHostFile(item.path().string())) << rel;
+    bool readOnly = (std::filesystem::status(item.path()).permissions() & std::filesystem::perms::owner_write) ==
+                    std::filesystem::perms::none;
+    EXPECT_EQ(win::GetFileStatus(installed)->readOnly, readOnly) << rel;
+    ++compared;
   }
+  EXPECT_EQ(compared + 2, qz::EmbeddedCatalogue().count);
+  EXPECT_TRUE(MessageTexts().empty());
 }
 
 }  // namespace
