@@ -64,7 +64,7 @@ void HandleEntry(const PayloadEntry& entry, InstallState& state) {
       SkipForArchitecture(relativePath, state.executableChoice, IsNative64BitWindows()))
     return;
   if (state.updateInstall != 0 && gSyncDatabaseEntry && IsDatabaseEntry(relativePath) && FileExists(destination) &&
-      gSyncDatabaseEntry(entry, relativePath, destination))
+      gSyncDatabaseEntry(state, entry, relativePath, destination))
     return;
   state.SetStatusText(win::Format(u"Extracting: %ls.gz\n", relativePath));
   InstallEntry(entry, destination);

@@ -28,8 +28,8 @@ std::u16string JoinInstallPath(std::u16string_view directory, std::u16string_vie
 // The update branch: merges an installed database with the shipped one.
 // True when the database has been handled; false when the entry is to be
 // overwritten. Supplied by the database synchronisation.
-using SyncDatabaseFunction = bool (*)(const PayloadEntry& entry, std::u16string_view relativePath,
-                                      std::u16string_view destination);
+using SyncDatabaseFunction = bool (*)(InstallState& state, const PayloadEntry& entry,
+                                      std::u16string_view relativePath, std::u16string_view destination);
 void SetSyncDatabaseEntry(SyncDatabaseFunction function);
 
 }  // namespace qz
