@@ -1,13 +1,10 @@
 #include "engine/file_helpers.h"
 
-#include <vector>
-
 #include "platform/file_system.h"
 
 namespace qz {
 namespace {
 
-constexpr size_t kCopyBlock = 8192;
 constexpr size_t kLocalPathLimit = 2047;
 constexpr int kMaxDirectoryAttempts = 500;
 
@@ -60,25 +57,9 @@ bool CopyFileBytes(std::u16string_view source, std::u16string_view destination) 
     out = win::File::Open(destination, win::OpenMode::write);
     if (!out) return false;
   }
-  std::vector<char> block(kCopyBlock);
-  bool ok = true;
-  for (;;) {
-    size_t n = in.Read(block.data(), block.size());
-    if (n == 0) {
-      ok = !in.Error();
-      break;
-    }
-    if (out.Write(block.data(), n) != n) {
-      ok = false;
-      break;
-    }
-    if (n < block.size() && in.Error()) {
-      ok = false;
-      break;
-    }
-  }
+  bool copied = win::CopyFileContents(in, out);
   in.Close();
-  return out.Close() && ok;
+  return out.Close() && copied;
 }
 
 void ShowMessageText(std::u16string_view text) {

@@ -65,7 +65,9 @@ std::optional<std::u16string> GunzipInPlace(std::u16string_view path) {
   if (!reader) return win::Format(u"Could not open uncompression input file: \"%ls\"", path);
   // Created exclusively: a name that appeared since it was picked is skipped,
   // so nothing another process put there is written through.
-  win::File output = win::CreateTemporaryFile(&temporary);
+  win::File output = win::File::Open(temporary, win::OpenMode::createNew);
+  if (!output && output.Error().kind == win::FileErrorKind::alreadyExists)
+    output = win::CreateTemporaryFile(&temporary, ParentDirectory(temporary));
   if (!output) return win::Format(u"Could not open uncompression output file: \"%ls\"", temporary);
   if (auto error = GunzipToFile(reader, output)) {
     output.Close();

@@ -80,4 +80,11 @@ uint64_t AllowedWrite(uint64_t bytes) {
   return allowed;
 }
 
+void RefundWrite(uint64_t bytes) {
+  Injector& in = Get();
+  if (!in.anyArmed.load(std::memory_order_relaxed) || bytes == 0) return;
+  std::lock_guard lock(in.mutex);
+  if (in.writeBudget != kUnlimited) in.writeBudget += bytes;
+}
+
 }  // namespace win::faults

@@ -40,5 +40,7 @@ uint64_t Count(Op op);
 FileErrorKind Check(Op op);
 // Called by the layer before a write: how many of the bytes may be written.
 uint64_t AllowedWrite(uint64_t bytes);
+// Gives back what an allowed write did not use.
+void RefundWrite(uint64_t bytes);
 
 }  // namespace win::faults

@@ -85,9 +85,15 @@ class File {
   bool Close();
 
  private:
+  friend bool CopyFileContents(File& source, File& destination);
   int fd_ = -1;
   FileError error_;
 };
+
+// Copies the rest of the source into the destination, in the kernel where
+// the system allows it. False on a read or write error (see each file's
+// Error()), or when the destination took fewer bytes than the source had.
+bool CopyFileContents(File& source, File& destination);
 
 struct FileStatus {
   bool isDirectory = false;

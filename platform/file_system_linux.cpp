@@ -10,6 +10,7 @@
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/machine.h"
+#include "platform/machine_internal.h"
 #include "platform/text.h"
 
 namespace win {
@@ -90,9 +91,9 @@ std::u16string TemporaryDirectoryForNames() {
 }
 
 bool NameExists(std::u16string_view path) {
-  struct stat st;
-  std::string host = HostPath(path);
-  return !host.empty() && ::lstat(host.c_str(), &st) == 0;
+  bool exists = false;
+  ResolveHostPath(path, &exists);
+  return exists;
 }
 
 constexpr unsigned kMaxTemporaryNumber = 0x7FFFFFFF;
@@ -164,41 +165,76 @@ File::~File() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+namespace {
+
+int OpenRetrying(const std::string& host, int flags) {
+  int fd;
+  do {
+    fd = ::open(host.c_str(), flags | O_CLOEXEC, 0644);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+bool CreatesMissing(OpenMode mode) { return mode == OpenMode::write || mode == OpenMode::createReadWrite; }
+
+// Opens the host file; *created tells whether this call created it.
+int OpenHost(const std::string& host, bool exists, OpenMode mode, bool* created) {
+  int access = HostFlags(mode) & O_ACCMODE;
+  *created = false;
+  if (mode == OpenMode::createNew || (!exists && CreatesMissing(mode))) {
+    int fd = OpenRetrying(host, access | O_CREAT | O_EXCL);
+    *created = fd >= 0;
+    if (fd >= 0 || errno != EEXIST || mode == OpenMode::createNew) return fd;
+  }
+  int fd = OpenRetrying(host, access);
+  if (fd < 0 && errno == ENOENT && CreatesMissing(mode)) {
+    fd = OpenRetrying(host, access | O_CREAT | O_EXCL);
+    if (fd >= 0) *created = true;
+    else if (errno == EEXIST) fd = OpenRetrying(host, access);  // created meanwhile by someone else
+  }
+  return fd;
+}
+
+}  // namespace
+
 File File::Open(std::u16string_view path, OpenMode mode, Share share) {
   File f;
   if (FileErrorKind k = faults::Check(Op::open); k != FileErrorKind::none) {
     f.error_ = Fail(k);
     return f;
   }
-  std::string host = HostPath(path);
+  bool exists = false;
+  std::string host = ResolveHostPath(path, &exists);
   if (host.empty()) {
     f.error_ = Fail(FileErrorKind::badPath);
     return f;
   }
-  struct stat st;
-  bool exists = HostStat(host, st);
-  if (exists && S_ISDIR(st.st_mode)) {
-    f.error_ = Fail(FileErrorKind::accessDenied, EISDIR);
-    return f;
-  }
-  if (exists && WantsWrite(mode) && IsReadOnlyMode(st.st_mode)) {
-    f.error_ = Fail(FileErrorKind::accessDenied, EACCES);
-    return f;
-  }
-  int fd;
-  do {
-    fd = ::open(host.c_str(), HostFlags(mode) | O_CLOEXEC, 0644);
-  } while (fd < 0 && errno == EINTR);
+  bool created = false;
+  int fd = OpenHost(host, exists, mode, &created);
   if (fd < 0) {
-    f.error_ = FromErrnoAt(host);
+    f.error_ = errno == EEXIST ? Fail(FileErrorKind::alreadyExists, EEXIST) : FromErrnoAt(host);
     return f;
+  }
+  if (created) {
+    NoteHostEntryAdded(host);
+  } else {
+    struct stat st;
+    FileError refused;
+    if (::fstat(fd, &st) != 0) refused = FromErrno();
+    else if (S_ISDIR(st.st_mode)) refused = Fail(FileErrorKind::accessDenied, EISDIR);
+    else if (WantsWrite(mode) && IsReadOnlyMode(st.st_mode)) refused = Fail(FileErrorKind::accessDenied, EACCES);
+    if (refused) {
+      ::close(fd);
+      f.error_ = refused;
+      return f;
+    }
   }
   if (int lock = LockFor(mode, share); lock != 0 && ::flock(fd, lock | LOCK_NB) != 0) {
     f.error_ = errno == EWOULDBLOCK ? Fail(FileErrorKind::sharingViolation, errno) : FromErrno();
     ::close(fd);
     return f;
   }
-  if ((mode == OpenMode::write || mode == OpenMode::createReadWrite) && ::ftruncate(fd, 0) != 0) {
+  if (!created && CreatesMissing(mode) && ::ftruncate(fd, 0) != 0) {
     f.error_ = FromErrno();
     ::close(fd);
     return f;
@@ -256,6 +292,52 @@ size_t File::Write(const void* buffer, size_t size) {
   return done;
 }
 
+namespace {
+
+constexpr size_t kKernelCopyChunk = 1 << 20;
+constexpr size_t kUserCopyBlock = 64 * 1024;
+
+// The copy through user space, where the kernel cannot copy between the two.
+bool CopyThroughBuffer(File& source, File& destination) {
+  std::vector<char> block(kUserCopyBlock);
+  for (;;) {
+    size_t n = source.Read(block.data(), block.size());
+    if (n == 0) return !source.Error();
+    if (destination.Write(block.data(), n) != n) return false;
+  }
+}
+
+}  // namespace
+
+bool CopyFileContents(File& source, File& destination) {
+  if (source.fd_ < 0 || destination.fd_ < 0) return false;
+  if (FileErrorKind k = faults::Check(Op::read); k != FileErrorKind::none) {
+    source.error_ = Fail(k);
+    return false;
+  }
+  if (FileErrorKind k = faults::Check(Op::write); k != FileErrorKind::none) {
+    destination.error_ = Fail(k);
+    return false;
+  }
+  for (;;) {
+    size_t allowed = size_t(faults::AllowedWrite(kKernelCopyChunk));
+    if (allowed == 0) {
+      destination.error_ = Fail(FileErrorKind::diskFull, ENOSPC);
+      return false;
+    }
+    ssize_t n = ::copy_file_range(source.fd_, nullptr, destination.fd_, nullptr, allowed, 0);
+    faults::RefundWrite(n > 0 ? allowed - size_t(n) : allowed);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP))
+      return CopyThroughBuffer(source, destination);
+    if (n < 0) {
+      destination.error_ = FromErrno();
+      return false;
+    }
+    if (n == 0) return true;
+  }
+}
+
 bool File::Seek(uint64_t offset) {
   if (fd_ < 0 || ::lseek(fd_, off_t(offset), SEEK_SET) < 0) {
     error_ = fd_ < 0 ? Fail(FileErrorKind::invalidFile) : Fail(FileErrorKind::badSeek, errno);
@@ -298,9 +380,13 @@ bool File::Close() {
 }
 
 std::optional<FileStatus> GetFileStatus(std::u16string_view path, FileError* error) {
-  std::string host = HostPath(path);
+  bool exists = false;
   struct stat st;
-  if (host.empty() || ::stat(host.c_str(), &st) != 0) {
+  std::string host = ResolveHostPath(path, &exists, &st);
+  // A symbolic link (made on the host) is followed, as Windows follows links.
+  if (exists && S_ISLNK(st.st_mode)) exists = ::stat(host.c_str(), &st) == 0;
+  if (!exists) {
+    errno = ENOENT;
     if (error) *error = host.empty() ? Fail(FileErrorKind::badPath) : FromErrnoAt(host);
     return std::nullopt;
   }
@@ -338,6 +424,7 @@ FileError CreateDirectory(std::u16string_view path) {
   std::string host = HostPath(path);
   if (host.empty()) return Fail(FileErrorKind::badPath);
   if (::mkdir(host.c_str(), 0755) != 0) return errno == ENOENT ? Fail(FileErrorKind::badPath, ENOENT) : FromErrno();
+  NoteHostEntryAdded(host);
   return {};
 }
 
@@ -346,17 +433,24 @@ FileError RemoveDirectory(std::u16string_view path) {
   std::string host = HostPath(path);
   if (host.empty()) return Fail(FileErrorKind::badPath);
   if (::rmdir(host.c_str()) != 0) return FromErrnoAt(host);
+  NoteHostEntryRemoved(host);
   return {};
 }
 
 FileError RemoveFile(std::u16string_view path) {
   if (FileErrorKind k = faults::Check(Op::remove); k != FileErrorKind::none) return Fail(k);
-  std::string host = HostPath(path);
+  bool exists = false;
   struct stat st;
-  if (::lstat(host.c_str(), &st) != 0) return host.empty() ? Fail(FileErrorKind::badPath) : FromErrnoAt(host);
+  std::string host = ResolveHostPath(path, &exists, &st);
+  if (host.empty()) return Fail(FileErrorKind::badPath);
+  if (!exists) {
+    errno = ENOENT;
+    return FromErrnoAt(host);
+  }
   if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && IsReadOnlyMode(st.st_mode)))
     return Fail(FileErrorKind::accessDenied, EACCES);
   if (::unlink(host.c_str()) != 0) return FromErrnoAt(host);
+  NoteHostEntryRemoved(host);
   return {};
 }
 
@@ -374,6 +468,8 @@ FileError RenameFile(std::u16string_view from, std::u16string_view to, bool repl
     if (S_ISDIR(st.st_mode) || IsReadOnlyMode(st.st_mode)) return Fail(FileErrorKind::accessDenied, EACCES);
   }
   if (::rename(hostFrom.c_str(), hostTo.c_str()) != 0) return FromErrnoAt(hostTo);
+  NoteHostEntryRemoved(hostFrom);
+  NoteHostEntryAdded(hostTo);
   return {};
 }
 

@@ -6,9 +6,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <mutex>
+#include <unordered_map>
 #include <vector>
 
+#include "platform/machine_internal.h"
 #include "platform/text.h"
 
 namespace win {
@@ -101,25 +104,129 @@ std::vector<std::u16string_view> SplitComponents(std::u16string_view p) {
   return parts;
 }
 
-bool HostExists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
+std::string FoldedName(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded)
+    if (c >= 'A' && c <= 'Z') c = char(c + 32);
+  return folded;
 }
 
-// Finds a directory entry that equals the name without regard to ASCII case.
-std::optional<std::string> FindNoCaseEntry(const std::string& dir, const std::string& name) {
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return std::nullopt;
-  std::optional<std::string> found;
-  std::u16string wanted = Utf8ToWide(name);
-  while (dirent* e = ::readdir(d)) {
-    if (EqualsNoCaseAscii(Utf8ToWide(e->d_name), wanted)) {
-      found = e->d_name;
-      break;
-    }
+// File systems stamp changes with a coarse clock: two changes this close
+// together may carry the same modification time.
+constexpr int64_t kRacyNanoseconds = 20'000'000;
+
+int64_t ModifiedNanoseconds(const struct stat& st) { return int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec; }
+
+// Directory listings by folded name, so that a name missing in its exact
+// spelling is looked up without reading the directory again. A listing is
+// trusted while the directory's modification time is the one it was read
+// at, unless it was read so soon after that time that a later change could
+// carry the same time stamp; the layer's own creations and removals keep it
+// current.
+class ListingCache {
+ public:
+  // known: the directory's status when the caller has just read it.
+  std::optional<std::string> Find(const std::string& dir, std::string_view name, const struct stat* known = nullptr) {
+    struct stat st;
+    if (known) st = *known;
+    else if (::stat(dir.c_str(), &st) != 0) return std::nullopt;
+    if (!S_ISDIR(st.st_mode)) return std::nullopt;
+    std::lock_guard lock(mutex_);
+    Listing& listing = listings_[dir];
+    if (!listing.valid || listing.racy || listing.modified != ModifiedNanoseconds(st))
+      Read(dir, ModifiedNanoseconds(st), listing);
+    auto it = listing.byFolded.find(FoldedName(name));
+    if (it == listing.byFolded.end()) return std::nullopt;
+    return it->second;
   }
-  ::closedir(d);
-  return found;
+
+  void Note(const std::string& hostPath, bool added) {
+    size_t slash = hostPath.rfind('/');
+    if (slash == std::string::npos) return;
+    std::string dir = hostPath.substr(0, slash), name = hostPath.substr(slash + 1);
+    std::lock_guard lock(mutex_);
+    auto it = listings_.find(dir);
+    if (it == listings_.end() || !it->second.valid) return;
+    struct stat st;
+    if (::stat(dir.c_str(), &st) != 0) {
+      listings_.erase(it);
+      return;
+    }
+    if (added)
+      it->second.byFolded.emplace(FoldedName(name), name);
+    else
+      it->second.byFolded.erase(FoldedName(name));
+    it->second.modified = ModifiedNanoseconds(st);
+    it->second.racy = false;
+  }
+
+  void Clear() {
+    std::lock_guard lock(mutex_);
+    listings_.clear();
+  }
+
+ private:
+  struct Listing {
+    bool valid = false;
+    bool racy = false;
+    int64_t modified = 0;
+    std::unordered_map<std::string, std::string> byFolded;
+  };
+
+  static void Read(const std::string& dir, int64_t modified, Listing& listing) {
+    listing.byFolded.clear();
+    listing.valid = false;
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    while (dirent* e = ::readdir(d)) listing.byFolded.emplace(FoldedName(e->d_name), e->d_name);
+    ::closedir(d);
+    listing.modified = modified;
+    listing.valid = true;
+    timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    listing.racy = int64_t(now.tv_sec) * 1000000000 + now.tv_nsec - modified < kRacyNanoseconds;
+  }
+
+  std::mutex mutex_;
+  std::unordered_map<std::string, Listing> listings_;
+};
+
+ListingCache& Listings() {
+  static ListingCache* cache = new ListingCache;
+  return *cache;
+}
+
+std::string JoinHost(const std::string& base, const std::vector<std::u16string_view>& parts, size_t count) {
+  std::string out = base;
+  for (size_t i = 0; i < count; ++i) out += "/" + WideToUtf8(parts[i]);
+  return out;
+}
+
+// The host path of the first count components, whose exact spelling is
+// missing: the parent is resolved first, then the last name is looked up in
+// it without regard to ASCII case, and kept as spelled when nothing matches.
+std::string ResolveMissing(const std::string& base, const std::vector<std::u16string_view>& parts, size_t count,
+                           bool* exists, struct stat* st) {
+  std::string parentExact = JoinHost(base, parts, count - 1);
+  bool parentExists = true;
+  struct stat parentSt;
+  bool parentStatKnown = ::stat(parentExact.empty() ? "/" : parentExact.c_str(), &parentSt) == 0;
+  std::string name = WideToUtf8(parts[count - 1]);
+  *exists = false;
+  if (!parentStatKnown && count == 1) return parentExact + "/" + name;  // the drive itself is missing
+  std::string parent = parentStatKnown ? parentExact : ResolveMissing(base, parts, count - 1, &parentExists, &parentSt);
+  std::string candidate = parent + "/" + name;
+  if (!parentExists) return candidate;
+  if (parent != parentExact && ::lstat(candidate.c_str(), st) == 0) {
+    *exists = true;
+    return candidate;
+  }
+  if (std::optional<std::string> match = Listings().Find(parent.empty() ? "/" : parent, name, &parentSt)) {
+    std::string found = parent + "/" + *match;
+    *exists = ::lstat(found.c_str(), st) == 0;
+    return found;
+  }
+  return candidate;
 }
 
 }  // namespace
@@ -130,6 +237,7 @@ const std::string& MachineRoot() {
 }
 
 void ReloadMachine() {
+  Listings().Clear();
   std::lock_guard lock(StateMutex());
   State().loaded = false;
   Loaded();
@@ -169,7 +277,8 @@ bool IsValidNameCharacter(char16_t c) {
 
 std::u16string FullWindowsPath(std::u16string_view path) {
   if (path.empty()) return {};
-  std::u16string cwd = GetCurrentDirectory();
+  const bool absolute = path.size() >= 3 && path[1] == u':' && IsSeparator(path[2]);
+  const std::u16string cwd = absolute ? std::u16string() : GetCurrentDirectory();
   std::u16string drive;
   std::u16string_view rest;
   if (path.size() >= 2 && path[1] == u':') {
@@ -209,32 +318,35 @@ std::u16string FullWindowsPath(std::u16string_view path) {
   return full;
 }
 
-std::string HostPath(std::u16string_view path) {
+std::string HostPath(std::u16string_view path) { return ResolveHostPath(path, nullptr); }
+
+std::string ResolveHostPath(std::u16string_view path, bool* exists, struct stat* status) {
+  bool found = true;
+  struct stat unused;
+  if (!exists) exists = &found;
+  if (!status) status = &unused;
+  *exists = false;
   std::u16string full = FullWindowsPath(path);
   if (full.empty()) return {};
   // Z: is the host's own root folder, as tools that take host paths need.
-  std::string host = full[0] == u'Z' ? std::string() : MachineRoot() + "/drive_" + char(FoldAsciiLower(full[0]));
+  std::string base = full[0] == u'Z' ? std::string() : MachineRoot() + "/drive_" + char(FoldAsciiLower(full[0]));
   std::vector<std::u16string_view> parts = SplitComponents(std::u16string_view(full).substr(2));
-  std::string exact = host;
-  for (std::u16string_view part : parts) exact += "/" + WideToUtf8(part);
-  if (parts.empty()) return host.empty() ? "/" : host;
-  if (HostExists(exact)) return exact;
-  // The exact spelling is missing: resolve component by component.
-  size_t i = 0;
-  for (; i < parts.size(); ++i) {
-    std::string name = WideToUtf8(parts[i]);
-    std::string candidate = host + "/" + name;
-    if (HostExists(candidate)) {
-      host = std::move(candidate);
-      continue;
-    }
-    std::optional<std::string> match = FindNoCaseEntry(host, name);
-    if (!match) break;
-    host += "/" + *match;
+  if (parts.empty()) {
+    std::string root = base.empty() ? "/" : base;
+    *exists = ::stat(root.c_str(), status) == 0;
+    return root;
   }
-  for (; i < parts.size(); ++i) host += "/" + WideToUtf8(parts[i]);
-  return host;
+  std::string exact = JoinHost(base, parts, parts.size());
+  if (::lstat(exact.c_str(), status) == 0) {
+    *exists = true;
+    return exact;
+  }
+  std::string resolved = ResolveMissing(base, parts, parts.size(), exists, status);
+  return resolved;
 }
+
+void NoteHostEntryAdded(const std::string& hostPath) { Listings().Note(hostPath, true); }
+void NoteHostEntryRemoved(const std::string& hostPath) { Listings().Note(hostPath, false); }
 
 std::u16string WindowsPathOfHost(std::string_view hostPath) {
   const std::string& root = MachineRoot();

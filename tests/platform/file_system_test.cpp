@@ -49,6 +49,11 @@ TEST_F(FileSystem, NamesMatchWithoutRegardToAsciiCase) {
   EXPECT_EQ(win::HostPath(u"c:\\dir\\file.txt"), root_ + "/drive_c/Dir/File.TXT");
   EXPECT_EQ(win::HostPath(u"C:\\DIR\\new.txt"), root_ + "/drive_c/Dir/new.txt");
   EXPECT_TRUE(win::IsRegularFile(u"C:\\DIR\\FILE.txt"));
+  EXPECT_EQ(win::HostPath(u"Q:\\no\\drive"), root_ + "/drive_q/no/drive");
+  EXPECT_FALSE(win::IsRegularFile(u"Q:\\no\\drive"));
+  // A file made beside the layer is found in another case as well.
+  PutFile(u"C:\\Dir\\Second.TXT", "y");
+  EXPECT_TRUE(win::IsRegularFile(u"C:\\dir\\second.txt"));
   // A case-only rename keeps the new spelling.
   ASSERT_FALSE(win::RenameFile(u"C:\\dir\\file.txt", u"C:\\dir\\file.txt", true));
   ASSERT_FALSE(win::RenameFile(u"C:\\dir\\File.TXT", u"C:\\dir\\Renamed.txt", false));
