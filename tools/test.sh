@@ -13,3 +13,9 @@ bash "$src/tools/build.sh" "$src/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 bash "$src/tools/build.sh" "$src/build/asan" -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON
 (cd "$src/build/asan" && ctest --output-on-failure -j "$jobs")
+
+# The two threads meet only in the shared install state: the tests that run
+# the worker on its own thread, under ThreadSanitizer.
+export TSAN_OPTIONS=halt_on_error=1
+QZ_TARGETS=qz_engine_tests bash "$src/tools/build.sh" "$src/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_TSAN=ON
+"$src/build/tsan/tests/engine/qz_engine_tests" --gtest_filter='InstallThread*:InstallWorker*'

@@ -1,0 +1,91 @@
+#include "engine/database_sync.h"
+
+#include "archive/archive_merge.h"
+#include "engine/file_helpers.h"
+#include "engine/install_worker.h"
+#include "engine/member_extraction.h"
+#include "models/model_merge.h"
+#include "platform/file_system.h"
+#include "platform/text.h"
+
+namespace qz {
+namespace {
+
+using MergeFunction = bool (*)(std::u16string_view output, std::u16string_view shipped, std::u16string_view installed);
+
+struct DatabaseKind {
+  std::u16string_view path;
+  MergeFunction merge;
+  std::u16string_view failure;
+};
+
+const DatabaseKind kKinds[] = {
+    {u".\\lib\\cmp\\standard.bjt", MergeBjtLibrary, u"Trouble merging BJT databases.\n    ...overwriting"},
+    {u".\\lib\\cmp\\standard.mos", MergeMosfetLibrary, u"Trouble merging MOSFET databases.\n    ...overwriting"},
+    {u".\\lib\\cmp\\standard.jft", MergeJfetLibrary, u"Trouble merging JFET databases.\n    ...overwriting"},
+    {u".\\lib\\cmp\\standard.dio", MergeDiodeLibrary, u"Trouble merging diode databases.\n    ...overwriting"},
+    {u".\\lib\\cmp\\standard.cap", MergeCapacitorDatabase, u"Trouble merging capacitor databases.\n    ...overwriting"},
+    {u".\\lib\\cmp\\standard.res", MergeResistorDatabase, u"Trouble merging resistor databases.\n    ...overwriting"},
+    {u".\\lib\\cmp\\standard.ind", MergeInductorDatabase, u"Trouble merging inductor databases.\n    ...overwriting"},
+    {u".\\lib\\cmp\\standard.bead", MergeInductorDatabase,
+     u"Trouble merging ferrite bead databases.\n    ...overwriting"},
+};
+
+const DatabaseKind* KindOf(std::u16string_view relativePath) {
+  for (const DatabaseKind& k : kKinds)
+    if (win::EqualsNoCaseAscii(k.path, relativePath)) return &k;
+  return nullptr;
+}
+
+constexpr std::u16string_view kCannotCreate =
+    u"Trouble creating temporary file.\nOut of disk space?  Permission problem?\nThis might be a curable with fresh "
+    u"reboot.";
+
+// A fresh name in the system's temporary-files directory, reserved by
+// creating the file so that nothing else can take it before it is written.
+std::u16string ReserveTemporaryFile() {
+  std::u16string name;
+  win::File reserved = win::CreateTemporaryFile(&name, win::SystemTemporaryDirectory());
+  if (!reserved) ShowMessageAndExit(kCannotCreate);
+  if (!reserved.Close()) {
+    win::RemoveFile(name);
+    ShowMessageAndExit(kCannotCreate);
+  }
+  return name;
+}
+
+void WriteShippedDatabase(const PayloadEntry& entry, const std::u16string& temporary) {
+  EntryWriteResult written = WriteEntryFile(entry, temporary);
+  switch (written.kind) {
+    case EntryWriteKind::written:
+      return;
+    case EntryWriteKind::openFailed:
+      ShowMessageAndExit(kCannotCreate);
+    case EntryWriteKind::writeFailed:
+      ShowMessageAndExit(win::Format(
+          u"Trouble writing file \"%ls\".\nThis might be a permission problem curable with fresh reboot.", temporary));
+    case EntryWriteKind::decompressionFailed:
+      ShowMessage(u"Trouble un-gziping tmpfile: %ls\n%ls", temporary, written.errorText);
+      win::RemoveFile(temporary);
+      win::ExitProcess(0);
+  }
+}
+
+}  // namespace
+
+bool SyncDatabaseEntry(InstallState& state, const PayloadEntry& entry, std::u16string_view relativePath,
+                       std::u16string_view destination) {
+  const DatabaseKind* kind = KindOf(relativePath);
+  if (!kind) return false;
+  state.SetStatusText(win::Format(u"Merging: %ls.gz\n", relativePath));
+  const std::u16string temporary = ReserveTemporaryFile();
+  WriteShippedDatabase(entry, temporary);
+  bool merged = kind->merge(destination, temporary, destination);
+  if (!merged) ShowMessageText(kind->failure);
+  win::RemoveFile(temporary);
+  return merged;
+}
+
+void EnableDatabaseSync() { SetSyncDatabaseEntry(SyncDatabaseEntry); }
+
+}  // namespace qz

@@ -1,0 +1,23 @@
+// The release sync of an update installation: an installed component
+// database is merged with the shipped one instead of being overwritten.
+#pragma once
+
+#include <string_view>
+
+#include "engine/install_state.h"
+#include "engine/payload_entry.h"
+
+namespace qz {
+
+// Writes the shipped database to a fresh temporary file, merges it into the
+// installed one at the destination and deletes the temporary file. True when
+// the destination now holds the merged (or copied) database; false when the
+// merge failed and was reported, and the entry is to be overwritten. Ends the
+// process when the shipped database cannot be written out.
+bool SyncDatabaseEntry(InstallState& state, const PayloadEntry& entry, std::u16string_view relativePath,
+                       std::u16string_view destination);
+
+// Hands SyncDatabaseEntry to the install worker's update branch.
+void EnableDatabaseSync();
+
+}  // namespace qz
