@@ -111,6 +111,30 @@ int ModelLibraryReader::NextUnit() {
   return high < 0 ? low : (low | (high << 8));
 }
 
+// 8-bit text is by far the common case: it is taken a run of bytes at a
+// time, up to the next line end.
+void ModelLibraryReader::CollectRestOfLine() {
+  if (wide_) {
+    for (int c = NextUnit(); c >= 0 && !IsLineEnd(c); c = NextUnit()) line_.push_back(char16_t(c));
+    return;
+  }
+  for (;;) {
+    if (position_ == end_ && !FillBlock()) return;
+    const unsigned char* start = block_.data() + position_;
+    const unsigned char* stop = block_.data() + end_;
+    const unsigned char* cut = start;
+    while (cut != stop && *cut != '\r' && *cut != '\n') ++cut;
+    size_t old = line_.size();
+    line_.resize(old + size_t(cut - start));
+    std::copy(start, cut, line_.begin() + std::ptrdiff_t(old));
+    position_ = size_t(cut - block_.data());
+    if (cut != stop) {
+      ++position_;  // the line end is consumed, not kept
+      return;
+    }
+  }
+}
+
 std::optional<std::u16string_view> ModelLibraryReader::ReadModelLine() {
   if (line_.capacity() < kInitialLineRoom) line_.reserve(kInitialLineRoom);
   for (;;) {
@@ -118,11 +142,8 @@ std::optional<std::u16string_view> ModelLibraryReader::ReadModelLine() {
     do c = NextUnit();
     while (IsLineEnd(c));
     if (c < 0) return std::nullopt;
-    line_.clear();
-    while (c >= 0 && !IsLineEnd(c)) {
-      line_.push_back(char16_t(c));
-      c = NextUnit();
-    }
+    line_.assign(1, char16_t(c));
+    CollectRestOfLine();
     if (IsCommentLine(line_)) continue;
     NormaliseLine(line_);
     return std::u16string_view(line_);

@@ -47,6 +47,7 @@ class ModelLibraryReader {
   bool FillBlock();
   int NextByte();
   int NextUnit();
+  void CollectRestOfLine();
 
   win::File& file_;
   std::vector<unsigned char> block_;
