@@ -1,0 +1,22 @@
+// The system clock as the local calendar shows it.
+#pragma once
+
+#include <cstdint>
+
+namespace win {
+
+struct SYSTEMTIME {
+  uint16_t wYear;
+  uint16_t wMonth;      // 1 = January
+  uint16_t wDayOfWeek;  // 0 = Sunday
+  uint16_t wDay;
+  uint16_t wHour;
+  uint16_t wMinute;
+  uint16_t wSecond;
+  uint16_t wMilliseconds;
+};
+
+// The current local date and time.
+SYSTEMTIME GetLocalTime();
+
+}  // namespace win

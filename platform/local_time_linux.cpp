@@ -1,0 +1,19 @@
+#include <sys/time.h>
+#include <time.h>
+
+#include "platform/local_time.h"
+
+namespace win {
+
+SYSTEMTIME GetLocalTime() {
+  timeval now{};
+  ::gettimeofday(&now, nullptr);
+  time_t seconds = now.tv_sec;
+  tm local{};
+  ::localtime_r(&seconds, &local);
+  return SYSTEMTIME{uint16_t(local.tm_year + 1900), uint16_t(local.tm_mon + 1), uint16_t(local.tm_wday),
+                    uint16_t(local.tm_mday),        uint16_t(local.tm_hour),    uint16_t(local.tm_min),
+                    uint16_t(local.tm_sec),         uint16_t(now.tv_usec / 1000)};
+}
+
+}  // namespace win

@@ -1,0 +1,106 @@
+// qzdb's model library kinds, run as the command a release engineer types.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "tests/models/model_test_support.h"
+#include "tests/support/temp_machine.h"
+
+namespace {
+
+using qzmodels::SplitCrLf;
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+class QzdbModels : public qztest::TempMachine {
+ protected:
+  std::string HostFile(const std::string& name) const { return root_ + "/work/" + name; }
+
+  void Put(const std::string& name, const std::string& contents) const {
+    qztest::WriteHostFile(HostFile(name), contents);
+  }
+
+  Outcome Qzdb(const std::string& arguments) const {
+    std::string out = root_ + "/qzdb.out", err = root_ + "/qzdb.err";
+    std::string command = "cd '" + root_ + "/work' && '" QZDB_PATH "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+    int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, qztest::ReadHostFile(out), qztest::ReadHostFile(err)};
+  }
+
+  void SetUp() override {
+    TempMachine::SetUp();
+    Put("standard.BJT", "* mine\r\n.model MINE NPN(BF=1)\r\n.model Q1 NPN(BF=1)\r\n");
+    Put("shipped.tmp", ".model q1 NPN(BF=2)\r\n.model NEW PNP\r\n");
+  }
+};
+
+TEST_F(QzdbModels, MergeFollowsTheExtensionOfTheInstalledLibrary) {
+  Outcome run = Qzdb("merge merged.bjt shipped.tmp standard.BJT");
+  EXPECT_EQ(run.status, 0) << run.err;
+  std::vector<std::string> lines = SplitCrLf(qztest::ReadHostFile(HostFile("merged.bjt")));
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0].rfind("* Quenda Zorvel BJT model library", 0), 0u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
+            (std::vector<std::string>{".model MINE NPN(BF=1)", ".model q1 NPN(BF=2)", ".model NEW PNP"}));
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("standard.BJT.bak")), qztest::ReadHostFile(HostFile("standard.BJT")));
+}
+
+TEST_F(QzdbModels, MergeOfAGivenKind) {
+  Put("library.txt", ".model D1 D\r\n");
+  Outcome run = Qzdb("merge --kind DIO library.txt shipped.tmp library.txt");
+  EXPECT_EQ(run.status, 0) << run.err;
+  std::vector<std::string> lines = SplitCrLf(qztest::ReadHostFile(HostFile("library.txt")));
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0].rfind("* Quenda Zorvel diode model library", 0), 0u);
+}
+
+TEST_F(QzdbModels, ExitStatusOfFailuresAndUsageErrors) {
+  struct Case {
+    const char* arguments;
+    int status;
+  } cases[] = {
+      {"merge merged.bjt shipped.tmp missing.bjt", 1},
+      {"merge merged.bjt missing.tmp standard.BJT", 1},
+      {"merge merged.bjt shipped.tmp shipped.tmp", 2},
+      {"merge --kind xyz merged.bjt shipped.tmp standard.BJT", 2},
+      {"merge merged.bjt standard.BJT", 2},
+      {"dump", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    Outcome run = Qzdb(c.arguments);
+    EXPECT_EQ(run.status, c.status);
+    if (c.status == 2) {
+      EXPECT_NE(run.err.find("usage: qzdb merge [--kind KIND] OUTPUT SHIPPED INSTALLED"), std::string::npos);
+    }
+  }
+}
+
+TEST_F(QzdbModels, DumpPrintsNameTabStatement) {
+  Put("lib.jft", "* jfets\r\n.model J1 NJF(Beta=1m\r\n+ Vto=-2)\r\n.model\r\n");
+  Outcome run = Qzdb("dump lib.jft");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "J1\t.model J1 NJF(Beta=1m Vto=-2)\n\t.model\n");
+  run = Qzdb("dump --csv lib.jft");
+  EXPECT_EQ(run.out, "name,statement\n\"J1\",\".model J1 NJF(Beta=1m Vto=-2)\"\n\"\",\".model\"\n");
+}
+
+TEST_F(QzdbModels, DumpOfAnUnreadableFileSaysSo) {
+  Outcome run = Qzdb("dump missing.mos");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "qzdb: cannot read the model library " + HostFile("missing.mos") + "\n");
+}
+
+TEST_F(QzdbModels, HelpSaysWhatItIsFor) {
+  Outcome run = Qzdb("--help");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("bjt, mos, jft, dio"), std::string::npos);
+  EXPECT_NE(run.out.find("release sync"), std::string::npos);
+}
+
+}  // namespace
