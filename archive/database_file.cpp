@@ -1,0 +1,124 @@
+#include "archive/database_file.h"
+
+#include <cstring>
+#include <new>
+
+#include "archive/archive_stream.h"
+#include "archive/database_messages.h"
+#include "engine/file_helpers.h"
+#include "platform/file_system.h"
+#include "platform/machine.h"
+#include "platform/runtime.h"
+
+namespace qz {
+namespace {
+
+constexpr size_t kHeaderBytes = 512;
+constexpr uint16_t kMaxHeaderClassName = 32;
+
+uint16_t U16At(const unsigned char* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint32_t U32At(const unsigned char* p) { return uint32_t(U16At(p)) | (uint32_t(U16At(p + 2)) << 16); }
+
+// Writes the archive to the open file; nothing on success.
+std::optional<std::u16string> WriteToFile(win::File& file, std::u16string_view path,
+                                          const std::function<void(CArchive&)>& write) {
+  FileSink sink(file);
+  CArchive ar(sink);
+  write(ar);
+  if (!ar.Flush()) return ArchiveFailureText(ar.Failure(), path, DocumentAction::save);
+  if (!file.Sync() || !file.Close()) return FileErrorText(file.Error().kind, path);
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool CheckDatabaseHeader(std::u16string_view path, std::string_view recordClassName) {
+  win::File file = win::File::Open(path, win::OpenMode::read);
+  if (!file) return false;
+  unsigned char header[kHeaderBytes] = {};
+  file.Read(header, sizeof header);
+  file.Close();
+  uint32_t count = U16At(header);
+  size_t descriptor = 2;
+  if (count == 0xFFFF) {
+    count = U32At(header + 2);
+    descriptor = 6;
+  }
+  if (count == 0) return false;
+  const uint16_t length = U16At(header + descriptor + 4);
+  if (length > kMaxHeaderClassName) return false;
+  const char* name = reinterpret_cast<const char*>(header + descriptor + 6);
+  return std::string_view(name, strnlen(name, length)) == recordClassName;
+}
+
+std::optional<std::u16string> ReadArchiveFile(std::u16string_view path, const std::function<void(CArchive&)>& read) {
+  if (!FileExists(path)) return std::nullopt;
+  win::File file = win::File::Open(path, win::OpenMode::read, win::Share::denyWrite);
+  if (!file) return FileErrorText(file.Error().kind, path);
+  std::optional<uint64_t> size = file.Size();
+  if (!size) return FileErrorText(file.Error().kind, path);
+  if (*size == 0) return std::nullopt;
+  FileSource source(file, *size);
+  CArchive ar(source);
+  try {
+    read(ar);
+  } catch (const std::bad_alloc&) {
+    win::ExitOutOfMemory();
+  }
+  if (ar.Failed()) return ArchiveFailureText(ar.Failure(), path, DocumentAction::load);
+  return std::nullopt;
+}
+
+std::optional<std::u16string> WriteArchiveFile(std::u16string_view path, const std::function<void(CArchive&)>& write) {
+  const std::u16string full = win::FullWindowsPath(path);
+  if (full.empty()) return FileErrorText(win::FileErrorKind::badPath, path);
+  // Held while the new file is written, so that the path is known to be
+  // writable (not read-only, not a directory, not in use) before any work.
+  win::File current;
+  if (win::GetFileStatus(full)) {
+    current = win::File::Open(full, win::OpenMode::readWrite, win::Share::denyAll);
+    if (!current) return FileErrorText(current.Error().kind, path);
+  }
+  std::u16string temporary;
+  win::File file = win::CreateTemporaryFile(&temporary, ParentDirectory(full));
+  if (!file) return FileErrorText(file.Error().kind, path);
+  std::optional<std::u16string> failure;
+  try {
+    failure = WriteToFile(file, path, write);
+  } catch (const std::bad_alloc&) {
+    win::ExitOutOfMemory();
+  }
+  current.Close();
+  if (!failure) {
+    if (win::FileError e = win::RenameFile(temporary, full, true)) failure = FileErrorText(e.kind, path);
+  }
+  if (failure) {
+    file.Close();
+    win::RemoveFile(temporary);
+  }
+  return failure;
+}
+
+template <class Doc>
+std::unique_ptr<Doc> LoadDatabase(std::u16string_view path) {
+  DatabaseRead<Doc> read = ReadDatabase<Doc>(path);
+  if (read.failure) ShowMessageText(*read.failure);
+  if (read.doc && read.doc->Records().empty()) read.doc.reset();
+  return std::move(read.doc);
+}
+
+template <class Doc>
+bool SaveDatabase(Doc& doc, std::u16string_view path) {
+  std::optional<std::u16string> failure = WriteArchiveFile(path, [&doc](CArchive& ar) { doc.Serialize(ar); });
+  if (failure) ShowMessageText(*failure);
+  return !failure;
+}
+
+template std::unique_ptr<CCapacitorDoc> LoadDatabase<CCapacitorDoc>(std::u16string_view);
+template std::unique_ptr<CInductorDoc> LoadDatabase<CInductorDoc>(std::u16string_view);
+template std::unique_ptr<CResistorDoc> LoadDatabase<CResistorDoc>(std::u16string_view);
+template bool SaveDatabase<CCapacitorDoc>(CCapacitorDoc&, std::u16string_view);
+template bool SaveDatabase<CInductorDoc>(CInductorDoc&, std::u16string_view);
+template bool SaveDatabase<CResistorDoc>(CResistorDoc&, std::u16string_view);
+
+}  // namespace qz
