@@ -1,0 +1,68 @@
+// LoadDatabase of one database kind on any file: a loaded database must
+// save and load again to records that compare equal.
+#include <stdlib.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "archive/database_file.h"
+#include "platform/machine.h"
+#include "platform/message_box.h"
+#include "platform/runtime.h"
+
+namespace {
+
+#if defined(QZ_FUZZ_KIND_capacitor)
+using Doc = qz::CCapacitorDoc;
+constexpr char16_t kPath[] = u"C:\\fuzz\\standard.cap";
+#elif defined(QZ_FUZZ_KIND_inductor)
+using Doc = qz::CInductorDoc;
+constexpr char16_t kPath[] = u"C:\\fuzz\\standard.ind";
+#else
+using Doc = qz::CResistorDoc;
+constexpr char16_t kPath[] = u"C:\\fuzz\\standard.res";
+#endif
+constexpr char16_t kSavedPath[] = u"C:\\fuzz\\saved.db";
+constexpr size_t kMaxInput = 1 << 16;
+
+std::string& MachineFolder() {
+  static std::string folder;
+  return folder;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  std::string templ = (std::filesystem::temp_directory_path() / "qz-fuzz-XXXXXX").string();
+  if (!::mkdtemp(templ.data())) abort();
+  MachineFolder() = templ;
+  std::atexit([] { std::filesystem::remove_all(MachineFolder()); });
+  ::setenv("QZ_SYSTEM_ROOT", templ.c_str(), 1);
+  win::ReloadMachine();
+  win::SetApplicationTitle(u"fuzz");
+  win::SetMessageBoxHandler([](const win::MessageBoxRequest&) { return win::IDOK; });
+  std::filesystem::create_directories(win::HostPath(u"C:\\fuzz"));
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > kMaxInput) return 0;
+  {
+    std::ofstream out(win::HostPath(kPath), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
+  }
+  qz::CheckDatabaseHeader(kPath, Doc::Record::ThisClass()->className);
+  std::unique_ptr<Doc> doc = qz::LoadDatabase<Doc>(kPath);
+  if (!doc) return 0;
+  if (!qz::SaveDatabase(*doc, kSavedPath)) __builtin_trap();
+  std::unique_ptr<Doc> again = qz::LoadDatabase<Doc>(kSavedPath);
+  if (!again || again->Records().size() != doc->Records().size()) __builtin_trap();
+  for (size_t i = 0; i < doc->Records().size(); ++i)
+    if (qz::CompareRecords(*doc->Records()[i], *again->Records()[i]) != 0) __builtin_trap();
+  qz::DiscardDatabase(std::move(doc));
+  qz::DiscardDatabase(std::move(again));
+  return 0;
+}
