@@ -1,6 +1,6 @@
 #include "archive/database_file.h"
 
-#include <cstring>
+#include <algorithm>
 #include <new>
 
 #include "archive/archive_stream.h"
@@ -48,7 +48,8 @@ bool CheckDatabaseHeader(std::u16string_view path, std::string_view recordClassN
   const uint16_t length = U16At(header + descriptor + 4);
   if (length > kMaxHeaderClassName) return false;
   const char* name = reinterpret_cast<const char*>(header + descriptor + 6);
-  return std::string_view(name, strnlen(name, length)) == recordClassName;
+  const char* end = std::find(name, name + length, '\0');
+  return std::string_view(name, size_t(end - name)) == recordClassName;
 }
 
 std::optional<std::u16string> ReadArchiveFile(std::u16string_view path, const std::function<void(CArchive&)>& read) {

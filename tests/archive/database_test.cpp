@@ -81,6 +81,9 @@ TEST_F(Database, CheckDatabaseHeader) {
     if (!c.missing) PutFile(kCapPath, c.bytes);
     EXPECT_EQ(qz::CheckDatabaseHeader(kCapPath, "CCapacitorRec"), c.result);
   }
+  PutFile(kCapPath, ThreeCaps());
+  EXPECT_FALSE(qz::CheckDatabaseHeader(kCapPath, "CInductorRec"));
+  EXPECT_FALSE(qz::CheckDatabaseHeader(kCapPath, "CCapacitorRecord"));
   EXPECT_TRUE(Messages().empty());
 }
 
