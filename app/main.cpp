@@ -4,6 +4,7 @@
 #include <chrono>
 #include <string>
 
+#include "engine/database_sync.h"
 #include "engine/file_helpers.h"
 #include "engine/install_worker.h"
 #include "engine/native_processor.h"
@@ -57,10 +58,15 @@ int main(int argc, char** argv) {
   state.silentInstall = true;
   state.targetDirectory = kDefaultDirectory;
   state.executableChoice = qz::IsNative64BitWindows() ? 1 : 0;
-  state.updateInstall = 0;
-  state.SetInstallDone(false);
   int attempts = 0;
   qz::CreateDirectoryTree(state.targetDirectory, attempts);
+  // Until the dialog decides, QZ_UPDATE=1 asks for an update of an existing installation.
+  auto update = win::GetEnvironmentVariable(u"QZ_UPDATE");
+  std::u16string mainExecutable =
+      qz::JoinInstallPath(state.targetDirectory, state.executableChoice == 0 ? u"Zorvelx86.exe" : u"Zorvelx64.exe");
+  state.updateInstall = update && *update == u"1" && qz::FileExists(mainExecutable) ? 1 : 0;
+  qz::EnableDatabaseSync();
+  state.SetInstallDone(false);
 
   auto start = std::chrono::steady_clock::now();
   if (!win::BeginThread(qz::InstallWorker, nullptr)) {

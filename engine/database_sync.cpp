@@ -54,21 +54,28 @@ std::u16string ReserveTemporaryFile() {
   return name;
 }
 
+// The shipped database in the temporary file; when it cannot be written
+// there the installation ends, and the temporary file goes with it.
 void WriteShippedDatabase(const PayloadEntry& entry, const std::u16string& temporary) {
   EntryWriteResult written = WriteEntryFile(entry, temporary);
+  std::u16string message;
   switch (written.kind) {
     case EntryWriteKind::written:
       return;
     case EntryWriteKind::openFailed:
-      ShowMessageAndExit(kCannotCreate);
+      message = kCannotCreate;
+      break;
     case EntryWriteKind::writeFailed:
-      ShowMessageAndExit(win::Format(
-          u"Trouble writing file \"%ls\".\nThis might be a permission problem curable with fresh reboot.", temporary));
+      message = win::Format(
+          u"Trouble writing file \"%ls\".\nThis might be a permission problem curable with fresh reboot.", temporary);
+      break;
     case EntryWriteKind::decompressionFailed:
-      ShowMessage(u"Trouble un-gziping tmpfile: %ls\n%ls", temporary, written.errorText);
-      win::RemoveFile(temporary);
-      win::ExitProcess(0);
+      message = win::Format(u"Trouble un-gziping tmpfile: %ls\n%ls", temporary, written.errorText);
+      break;
   }
+  ShowMessageText(message);
+  win::RemoveFile(temporary);
+  win::ExitProcess(0);
 }
 
 }  // namespace
