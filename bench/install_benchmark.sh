@@ -2,7 +2,8 @@
 # Overwrite installation of the full-scale tree against tar, unzip and cp on
 # the same tree, on a tmpfs so that disk writeback does not swamp the figures.
 # Prints one line per tool: median wall, user and system seconds and the
-# peak resident memory of five runs.
+# peak resident memory of five runs. "update" is an update installation over
+# an installation whose eight databases hold 3000 entries of a user's own.
 #   bench/install_benchmark.sh [RUNS]
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,12 +31,21 @@ rm -rf "$shm" && mkdir -p "$shm"
 cp "$installer" "$work/fullscale.tar.gz" "$work/fullscale.zip" "$shm/"
 cp -r "$tree" "$shm/tree"
 
-measure() {  # name command...
-  local name=$1
-  shift
+fresh() { rm -rf "$shm/out" "$shm/machine" && mkdir -p "$shm/out"; }
+
+# An installation whose eight databases hold a user's own entries.
+installed_with_user_entries() {
+  fresh
+  "$shm/QuendaZorvelSetup" -AcceptedLicense >/dev/null
+  cp "$shm/user-databases/"* "$shm/machine/drive_c/Program Files/Ombra/QuendaZorvel/lib/cmp/"
+}
+
+measure() {  # name setup command...
+  local name=$1 setup=$2
+  shift 2
   local samples=()
   for _ in $(seq "$runs"); do
-    rm -rf "$shm/out" "$shm/machine" && mkdir -p "$shm/out"
+    $setup
     sync
     /usr/bin/time -f "%e %U %S %M" -o "$shm/time.txt" "$@" >/dev/null 2>&1
     samples+=("$(cat "$shm/time.txt")")
@@ -53,10 +63,14 @@ measure() {  # name command...
     }'
 }
 
+mkdir -p "$shm/user-databases"
+"$work/tools/tools/demotree/qzdemotree" --user-databases "$shm/user-databases" "${QZ_BENCH_USER_ENTRIES:-3000}"
+
 export QZ_SYSTEM_ROOT=$shm/machine QZ_UI=console
-measure installer "$shm/QuendaZorvelSetup" -AcceptedLicense
-measure tar tar -xzf "$shm/fullscale.tar.gz" -C "$shm/out"
-measure unzip unzip -q "$shm/fullscale.zip" -d "$shm/out"
-measure cp cp -r "$shm/tree" "$shm/out/tree"
+measure installer fresh "$shm/QuendaZorvelSetup" -AcceptedLicense
+measure update installed_with_user_entries env QZ_UPDATE=1 "$shm/QuendaZorvelSetup" -AcceptedLicense
+measure tar fresh tar -xzf "$shm/fullscale.tar.gz" -C "$shm/out"
+measure unzip fresh unzip -q "$shm/fullscale.zip" -d "$shm/out"
+measure cp fresh cp -r "$shm/tree" "$shm/out/tree"
 echo "installer: two preview DLL pauses of 500 ms each are included in its wall time"
 rm -rf "$shm"
