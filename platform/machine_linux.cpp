@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/machine_internal.h"
+#include "platform/registry_seed.h"
 #include "platform/text.h"
 
 namespace win {
@@ -69,6 +70,7 @@ void LayOutFreshMachine(const MachineState& s) {
   const std::string profile = s.root + "/drive_c/users/" + user;
   for (const char* f : {"/Desktop", "/AppData/Local/Temp", "/AppData/Roaming/Microsoft/Windows/Start Menu"})
     MakeHostDirectories(profile + f);
+  registry::SeedMachineRegistry(s.root, u"C:\\users\\" + s.user);
 }
 
 MachineState& Loaded() {
