@@ -13,6 +13,7 @@
 
 #include "platform/machine_internal.h"
 #include "platform/registry_seed.h"
+#include "platform/system_tools.h"
 #include "platform/text.h"
 
 namespace win {
@@ -70,6 +71,7 @@ void LayOutFreshMachine(const MachineState& s) {
   const std::string profile = s.root + "/drive_c/users/" + user;
   for (const char* f : {"/Desktop", "/AppData/Local/Temp", "/AppData/Roaming/Microsoft/Windows/Start Menu"})
     MakeHostDirectories(profile + f);
+  InstallSystemTools(s.root + "/drive_c/windows/system32");
   registry::SeedMachineRegistry(s.root, u"C:\\users\\" + s.user);
 }
 

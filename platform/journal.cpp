@@ -1,0 +1,105 @@
+#include "platform/journal.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+
+#include "platform/machine.h"
+#include "platform/text.h"
+
+namespace win {
+namespace {
+
+std::string UtcTimeNow() {
+  auto now = std::chrono::system_clock::now().time_since_epoch();
+  long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+  time_t seconds = time_t(ms / 1000);
+  struct tm utc {};
+  ::gmtime_r(&seconds, &utc);
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900, utc.tm_mon + 1,
+                utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, int(ms % 1000));
+  return text;
+}
+
+std::string Field(std::u16string_view text) {
+  std::string utf8 = WideToUtf8(text);
+  for (char& c : utf8)
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  return utf8;
+}
+
+const char* ElevationName(Elevation e) {
+  switch (e) {
+    case Elevation::elevated: return "elevated";
+    case Elevation::notElevated: return "not elevated";
+    case Elevation::queryFails: return "unknown";
+  }
+  return "unknown";
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  while (true) {
+    size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab == std::string::npos ? tab : tab - start));
+    if (tab == std::string::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+bool WriteLine(int fd, const std::string& line) {
+  size_t done = 0;
+  while (done < line.size()) {
+    ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    done += size_t(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string JournalPath() { return MachineRoot() + "/journal.log"; }
+
+bool AppendJournal(std::u16string_view program, std::u16string_view arguments, int exitCode,
+                   std::u16string_view directory, Elevation elevation) {
+  std::string line = UtcTimeNow() + "\t" + Field(program) + "\t" + Field(arguments) + "\t" +
+                     std::to_string(exitCode) + "\t" + Field(directory) + "\t" + ElevationName(elevation) + "\n";
+  int fd = ::open(JournalPath().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  // Appends of whole lines under the lock never interleave between processes.
+  ::flock(fd, LOCK_EX);
+  bool ok = WriteLine(fd, line);
+  ::close(fd);
+  return ok;
+}
+
+std::vector<JournalEntry> ReadJournal() {
+  std::vector<JournalEntry> entries;
+  std::ifstream in(JournalPath(), std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::vector<std::string> f = SplitTabs(line);
+    if (f.size() != 6) continue;
+    JournalEntry e;
+    e.time = Utf8ToWide(f[0]);
+    e.program = Utf8ToWide(f[1]);
+    e.arguments = Utf8ToWide(f[2]);
+    e.exitCode = std::atoi(f[3].c_str());
+    e.directory = Utf8ToWide(f[4]);
+    e.elevation = Utf8ToWide(f[5]);
+    entries.push_back(std::move(e));
+  }
+  return entries;
+}
+
+}  // namespace win
