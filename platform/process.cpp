@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 
+#include "platform/code_page.h"
 #include "platform/console.h"
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
@@ -54,7 +55,7 @@ Environment EnvironmentOfBlock(const void* block, bool unicode) {
   } else {
     for (const char* p = static_cast<const char*>(block); *p;) {
       std::string_view entry(p);
-      if (entry[0] != '=') env.push_back(WideToUtf8(WidenLatin1(entry)));
+      if (entry[0] != '=') env.push_back(WideToUtf8(AnsiToWide(entry)));
       p += entry.size() + 1;
     }
   }
@@ -337,7 +338,7 @@ int _wsystem(const char16_t* command) {
 
 int system(const char* command) {
   if (!command) return _wsystem(nullptr);
-  std::u16string wide = WidenLatin1(command);
+  std::u16string wide = AnsiToWide(command);
   return _wsystem(wide.c_str());
 }
 

@@ -49,7 +49,8 @@ intptr_t _wspawnl(int mode, const char16_t* cmdname, const char16_t* arg0, Rest.
 // Runs "COMSPEC /c command" (cmd.exe of the system folders when COMSPEC is
 // unset) and waits: the command processor's exit code, or -1 with errno when
 // it cannot be started. A null command asks whether a command processor
-// exists (non-zero) or not (0). system takes 8-bit text (ISO 8859-1).
+// exists (non-zero) or not (0). system takes 8-bit text in the ANSI code
+// page (code_page.h), as the C runtime converts it.
 int _wsystem(const char16_t* command);
 int system(const char* command);
 

@@ -223,8 +223,9 @@ TEST_F(Process, CommandProcessorRunsComspecWithSlashC) {
     EXPECT_EQ(_wsystem(u"regsvr32.exe /s \"C:\\a b\\x.dll\""), 4);
     EXPECT_EQ(RecordedLines(u"C:\\shell"),
               (std::vector<std::string>{root_ + "/drive_c", "C:\\", "/c", "regsvr32.exe", "/s", "C:\\a b\\x.dll"}));
-    EXPECT_EQ(win::system("\xe9t\xe9"), 4);  // 8-bit text is ISO 8859-1
-    EXPECT_EQ(RecordedLines(u"C:\\shell").at(3), "\xc3\xa9t\xc3\xa9");
+    EXPECT_EQ(win::system("\x80 \xe9t\xe9"), 4);  // 8-bit text is in the ANSI code page
+    EXPECT_EQ(RecordedLines(u"C:\\shell").at(3), "\xe2\x82\xac");
+    EXPECT_EQ(RecordedLines(u"C:\\shell").at(4), "\xc3\xa9t\xc3\xa9");
   }
   // Without COMSPEC the command processor of the system folder runs.
   qztest::ScopedEnv unset("COMSPEC", "");
