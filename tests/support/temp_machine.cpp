@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -25,7 +26,10 @@ void WriteHostFile(const std::string& path, const std::string& contents) {
 }
 
 void TempMachine::SetUp() {
-  std::string templ = (fs::temp_directory_path() / "qz-machine-XXXXXX").string();
+  // The host's own temporary folder: TMP and TEMP belong to the emulated
+  // Windows here and may hold Windows paths that a test set.
+  const char* hostTemp = std::getenv("TMPDIR");
+  std::string templ = std::string(hostTemp && *hostTemp ? hostTemp : "/tmp") + "/qz-machine-XXXXXX";
   ASSERT_NE(::mkdtemp(templ.data()), nullptr);
   root_ = templ;
   ::setenv("QZ_SYSTEM_ROOT", root_.c_str(), 1);
@@ -46,6 +50,7 @@ void TempMachine::SetUp() {
 }
 
 void TempMachine::TearDown() {
+  for (const char* name : {"TMP", "TEMP", "COMSPEC"}) ::unsetenv(name);
   win::SetMessageBoxHandler(nullptr);
   win::SetSleepHook(nullptr);
   win::faults::Reset();
