@@ -30,9 +30,11 @@ std::optional<ModelRecordList> ReadRecords(std::u16string_view path, ModelKind k
   return list;
 }
 
+// A 0 byte in the first 4096 bytes makes the reader take a file for 16-bit
+// text, so a text holding U+0000 stays 16-bit to read back the same.
 bool FitsInEightBits(std::u16string_view text) {
   for (char16_t c : text)
-    if (c > 0xFF) return false;
+    if (c > 0xFF || c == 0) return false;
   return true;
 }
 
@@ -74,11 +76,11 @@ std::optional<std::string> ReadWholeFile(std::u16string_view path) {
 }
 
 // Every other byte of 16-bit text whose characters all fit in 8 bits, or
-// nothing when one does not.
+// nothing when one does not (U+0000 included: see FitsInEightBits).
 std::optional<std::string> NarrowedBytes(std::string_view wide) {
   std::string narrow(wide.size() / 2, '\0');
   for (size_t i = 0; i < narrow.size(); ++i) {
-    if (wide[2 * i + 1] != '\0') return std::nullopt;
+    if (wide[2 * i + 1] != '\0' || wide[2 * i] == '\0') return std::nullopt;
     narrow[i] = wide[2 * i];
   }
   return narrow;

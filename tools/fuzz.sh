@@ -7,7 +7,8 @@ set -euo pipefail
 seconds=${1:-60}
 src=$(cd "$(dirname "$0")/.." && pwd)
 dir=$src/build/fuzz
-targets=(fuzz_archive_reader fuzz_load_capacitor fuzz_load_inductor fuzz_load_resistor)
+targets=(fuzz_archive_reader fuzz_load_capacitor fuzz_load_inductor fuzz_load_resistor
+  fuzz_model_library fuzz_registry_file fuzz_gunzip fuzz_find_no_case)
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -15,6 +16,8 @@ CC=clang CXX=clang++ cmake -S "$src" -B "$dir" -G Ninja "${launcher[@]}" -DCMAKE
   -DQZ_FUZZ=ON -DQZ_BUILD_TESTS=OFF >/dev/null
 cmake --build "$dir" --target "${targets[@]}"
 
+# The targets work on files of an emulated machine: keep it in memory.
+[ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 failed=()

@@ -160,6 +160,7 @@ TEST_F(ModelLibrary, AWrittenLibraryReadsBackAsItsStatements) {
   } cases[] = {
       {"8-bit characters", {u".model A\u00FF NPN(mfg=Gr\u00FCn) ; remark", u".model", u".model B PNP"}, false},
       {"a character above U+00FF", {u".model A NPN", u".model \u03A9 D(Is=1n)"}, true},
+      {"a U+0000 character", {u".model A NPN", std::u16string(u".model B\0", 9)}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -232,6 +233,8 @@ TEST_F(ModelLibrary, NarrowingRewrites16BitTextOnlyWhenEveryCharacterFits) {
       {"an odd size", Wide(".model A") + "x", Wide(".model A") + "x"},
       {"an empty file", "", ""},
       {"8-bit text", ".model A NPN", ".model A NPN"},
+      // As 8-bit text the 0 byte would make the reader take it for 16-bit text.
+      {"a U+0000 character", Wide(".model A") + std::string(2, '\0'), Wide(".model A") + std::string(2, '\0')},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
