@@ -1,0 +1,16 @@
+// The start of the installed product at the end of an installation, with
+// ordinary user rights.
+#pragma once
+
+#include <string_view>
+
+namespace qz {
+
+// Starts the executable with the installation directory as its current
+// directory. When UAC is on and the installer runs elevated, the product is
+// started through "runas /trustlevel:0x20000" (the basic user) instead and
+// the installer process then ends at once with exit status 0: this call
+// does not return. Failures are silent.
+void LaunchProduct(std::u16string_view executablePath);
+
+}  // namespace qz

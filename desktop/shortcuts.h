@@ -1,0 +1,39 @@
+// The product's shortcuts on the user's Desktop and in the Start Menu, and
+// the installation log `uninstall.info` that lists them for the
+// uninstaller. Nothing here shows a message: failures come back as the
+// error text, which the caller shows.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qz {
+
+struct LinkOutcome {
+  // The ".lnk" file's full path: set as soon as the folder is known, also
+  // when the link then could not be made; empty when the folder was not found.
+  std::u16string linkPath;
+  // None on success (and when the shell has no link object to make it with).
+  std::optional<std::u16string> errorText;
+};
+
+// Makes "<Desktop>\<linkName>.lnk" pointing at
+// "<targetDirectory>\<executableBaseName>.exe", with the installation
+// directory as working directory and the description (when not empty) as
+// comment. An existing link of the same name is replaced.
+LinkOutcome MakeDesktopLink(std::u16string_view executableBaseName, std::u16string_view linkName,
+                            std::u16string_view description);
+
+// The same directly in the user's Start Menu folder.
+LinkOutcome MakeStartMenuLink(std::u16string_view executableBaseName, std::u16string_view linkName,
+                              std::u16string_view description);
+
+// Writes `uninstall.info` in the installation directory anew: one line
+// "Link:<path>" CR LF per path that is not empty, in argument order. Paths
+// are written one byte per character; a path with a character above U+00FF
+// is written as UTF-8. A file that cannot be written is silently skipped.
+void WriteUninstallInfo(std::u16string_view startMenuLink, std::u16string_view startMenuX86Link,
+                        std::u16string_view desktopLink, std::u16string_view desktopX86Link);
+
+}  // namespace qz
