@@ -19,3 +19,6 @@ bash "$src/tools/build.sh" "$src/build/asan" -DCMAKE_BUILD_TYPE=Debug -DQZ_SANIT
 export TSAN_OPTIONS=halt_on_error=1
 QZ_TARGETS=qz_engine_tests bash "$src/tools/build.sh" "$src/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_TSAN=ON
 "$src/build/tsan/tests/engine/qz_engine_tests" --gtest_filter='InstallThread*:InstallWorker*'
+
+# Every reader of outside bytes under libFuzzer for a bounded time.
+bash "$src/tools/fuzz.sh" "${QZ_FUZZ_SECONDS:-30}"
