@@ -1,0 +1,57 @@
+#include "app/setup_app.h"
+
+#include "app/setup_dlg.h"
+#include "app/system_seams.h"
+#include "engine/install_state.h"
+#include "platform/runtime.h"
+#include "platform/text.h"
+#include "res/installer_resources.h"
+
+namespace qz {
+namespace {
+
+struct FileType {
+  std::u16string_view extension;
+  std::u16string_view kind;
+};
+
+constexpr FileType kFileTypes[] = {
+    {u".asc", u"Schematic"}, {u".cir", u"Netlist"}, {u".raw", u"Rawfile"}, {u".asy", u"Symbol"}};
+
+constexpr std::u16string_view kSwitch = u"AcceptedLicense";
+
+bool IsSwitchSign(char16_t c) { return c == u'-' || c == u'/' || c == u'\u2212'; }
+
+}  // namespace
+
+CSetUpApp::CSetUpApp() : CWinApp(nullptr) {}
+
+bool HasAcceptedLicenseSwitch(std::u16string_view tail) {
+  size_t at = tail.find(kSwitch);
+  if (at == std::u16string_view::npos || at == 0 || !IsSwitchSign(tail[at - 1])) return false;
+  size_t end = at + kSwitch.size();
+  return end == tail.size() || tail[end] == u' ';
+}
+
+std::u16string BuildDateLine(std::string_view date, std::string_view time) {
+  return win::Format(u"build date %ls, %ls US Pacific", win::WidenLatin1(date), win::WidenLatin1(time));
+}
+
+win::BOOL CSetUpApp::InitInstance() {
+  CWinApp::InitInstance();
+  for (const FileType& type : kFileTypes) seam::RemoveFileType(type.extension, type.kind);
+  CSetUpDlg dialog(CompiledBuildDateLine());
+  m_pMainWnd = &dialog;
+  dialog.m_licenceText = ConvertAgreementText(AgreementText());
+  InstallState& state = SharedInstallState();
+  state.silentInstall = HasAcceptedLicenseSwitch(m_lpCmdLine);
+  if (state.silentInstall) dialog.m_accepted = true;
+  win::SetUnattendedHint(win::Format(
+      u"Run \"%ls -AcceptedLicense\" to accept the licence agreement and install without a click.",
+      win::ApplicationTitle()));
+  dialog.DoModal();
+  ReportInstallation();
+  return win::FALSE;
+}
+
+}  // namespace qz
