@@ -1,6 +1,6 @@
-// The installation as the dialog runs it: the shared state filled from the
-// dialog, the worker on its own thread and a 200 ms timer that shows its
-// status until it is done.
+// The installation as the dialog runs it until the installation driver
+// takes over: the shared state filled from the dialog, the worker on its own
+// thread and a 200 ms timer that shows its status until it is done.
 #include "app/install_now.h"
 
 #include "app/setup_dlg.h"
@@ -23,7 +23,11 @@ void RunInstallNow(CSetUpDlg& dialog) {
   InstallState& state = SharedInstallState();
   int choice = dialog.m_versionList.GetCurSel();
   state.executableChoice = choice < 0 ? 0 : choice;
-  state.updateInstall = 0;
+  // A silent run updates an existing installation; the question of an
+  // interactive run comes with the driver.
+  std::u16string mainExecutable =
+      JoinInstallPath(dialog.m_directoryText, state.executableChoice == 0 ? u"Zorvelx86.exe" : u"Zorvelx64.exe");
+  state.updateInstall = state.silentInstall && FileExists(mainExecutable) ? 1 : 0;
   state.targetDirectory = dialog.m_directoryText;
   state.SetInstallDone(false);
   dialog.m_installing = true;

@@ -38,7 +38,7 @@ win::LRESULT LicenceEditProc(win::HWND window, win::UINT message, win::WPARAM wP
 
 void SubclassLicenceEdit(win::HWND edit) {
   if (!win::IsWindow(edit)) return;
-  auto current = reinterpret_cast<win::HANDLE>(win::GetWindowLongPtrW(edit, win::GWLP_WNDPROC));
+  auto current = reinterpret_cast<void*>(win::GetWindowLongPtrW(edit, win::GWLP_WNDPROC));
   win::SetPropW(edit, kOldProcedureProperty, current);
   win::SetWindowLongPtrW(edit, win::GWLP_WNDPROC, reinterpret_cast<win::LONG_PTR>(&LicenceEditProc));
 }

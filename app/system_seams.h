@@ -1,11 +1,16 @@
-// The system values and registrations that the registry layer and the
-// desktop integration provide, through stand-ins until they are linked in.
+// System values and registrations that the desktop integration provides;
+// stand-ins here until it is linked in.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "platform/win_base.h"
+
 namespace qz::seam {
+
+// The registry view flag: KEY_WOW64_64KEY on 64-bit Windows, else 0.
+win::DWORD RegistryViewFlag();
 
 // The "ProgramFilesDir" value of HKLM "SOFTWARE\Microsoft\Windows\CurrentVersion",
 // read with the registry view flag; "C:\Program Files" when it cannot be read.

@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "platform/code_page.h"
 #include "platform/text.h"
 #include "platform/window_internal.h"
 
@@ -320,8 +321,8 @@ void CDialog::ExecuteDlgInit() {
   const DialogTemplate* t = FindDialogTemplate(templateId_);
   if (!t) return;
   for (const DialogInitItem& item : t->init) {
-    // The initialisation data is 8-bit text.
-    std::u16string text = WidenLatin1(item.text);
+    // The initialisation data is 8-bit text in the ANSI code page.
+    std::u16string text = AnsiToWide(item.text);
     SendMessageW(win::GetDlgItem(m_hWnd, item.controlId), InitMessage(item.message), 0,
                  reinterpret_cast<LPARAM>(text.c_str()));
   }

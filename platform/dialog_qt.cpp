@@ -377,8 +377,8 @@ class QtBackend final : public DialogBackend {
   static int RunMessageBox(const MessageBoxRequest& request) {
     QString text = ToQt(request.text);
     text.remove(u'\r');
-    QMessageBox box(QMessageBox::Warning, ToQt(request.caption), text, QMessageBox::NoButton,
-                    TopLevelWidget(request.owner));
+    QMessageBox::Icon icon = (request.type & 0xF0) == MB_ICONWARNING ? QMessageBox::Warning : QMessageBox::NoIcon;
+    QMessageBox box(icon, ToQt(request.caption), text, QMessageBox::NoButton, TopLevelWidget(request.owner));
     bool question = (request.type & 0xF) == MB_YESNO;
     if (question) {
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -21,10 +21,16 @@ namespace {
 constexpr int kBrowserWidthDlu = 212;
 constexpr int kBrowserHeightDlu = 226;
 
+// One allocator for the whole process, as the shell has it.
 class ShellAllocator final : public IMalloc {
  public:
-  void Free(void* block) override { delete static_cast<ITEMIDLIST*>(block); }
+  HRESULT QueryInterface(REFIID, void** object) override {
+    if (object) *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return 1; }
   ULONG Release() override { return 1; }
+  void Free(void* block) override { delete static_cast<ITEMIDLIST*>(block); }
 };
 
 FolderBrowserState* State(HWND window) { return IsWindow(window) ? window->browser.get() : nullptr; }

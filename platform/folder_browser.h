@@ -8,15 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/com.h"
 #include "platform/window.h"
 
 namespace win {
-
-constexpr size_t MAX_PATH = 260;
-
-using HRESULT = int32_t;
-using ULONG = uint32_t;
-enum : HRESULT { S_OK = 0, E_FAIL = HRESULT(0x80004005) };
 
 // An item of the shell namespace: a folder of a drive, or the computer (the
 // root of the tree, which has no file-system path).
@@ -54,9 +49,9 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(BROWSEINFOW* info);
 // False for an item without one, or a path too long for the buffer.
 BOOL SHGetPathFromIDListW(PCIDLIST_ABSOLUTE item, char16_t* path);
 
-struct IMalloc {
+// The shell's allocator, whose Free releases the items it returns.
+struct IMalloc : IUnknown {
   virtual void Free(void* block) = 0;
-  virtual ULONG Release() = 0;
 
  protected:
   ~IMalloc() = default;

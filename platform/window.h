@@ -10,12 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win_types.h"
+#include "platform/win_base.h"
 
 namespace win {
 
-using BYTE = uint8_t;
-using WORD = uint16_t;
 using UINT = unsigned;
 using WPARAM = uintptr_t;
 using LPARAM = intptr_t;
@@ -23,10 +21,6 @@ using LRESULT = intptr_t;
 using UINT_PTR = uintptr_t;
 using INT_PTR = intptr_t;
 using LONG_PTR = intptr_t;
-using HANDLE = void*;
-
-constexpr BOOL FALSE = 0;
-constexpr BOOL TRUE = 1;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 
@@ -284,11 +278,11 @@ LONG_PTR GetWindowLongPtrW(HWND window, int index);
 // Returns the previous value; replacing GWLP_WNDPROC subclasses the window.
 LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
 
-// Named properties of a window.
-BOOL SetPropW(HWND window, std::u16string_view name, HANDLE data);
-HANDLE GetPropW(HWND window, std::u16string_view name);
+// Named properties of a window: any pointer, as Windows keeps a handle.
+BOOL SetPropW(HWND window, std::u16string_view name, void* data);
+void* GetPropW(HWND window, std::u16string_view name);
 // Removes the property and returns its data (null when it was not set).
-HANDLE RemovePropW(HWND window, std::u16string_view name);
+void* RemovePropW(HWND window, std::u16string_view name);
 
 // --- Window objects -----------------------------------------------------
 

@@ -182,7 +182,7 @@ LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
   return previous;
 }
 
-BOOL SetPropW(HWND window, std::u16string_view name, HANDLE data) {
+BOOL SetPropW(HWND window, std::u16string_view name, void* data) {
   WindowObject* w = Object(window);
   if (!w) return FALSE;
   for (auto& [key, value] : w->properties) {
@@ -195,7 +195,7 @@ BOOL SetPropW(HWND window, std::u16string_view name, HANDLE data) {
   return TRUE;
 }
 
-HANDLE GetPropW(HWND window, std::u16string_view name) {
+void* GetPropW(HWND window, std::u16string_view name) {
   // Properties stay readable while WM_DESTROY runs, as subclasses need them then.
   if (!window || !Windows().windows.count(window)) return nullptr;
   for (const auto& [key, value] : window->properties)
@@ -203,12 +203,12 @@ HANDLE GetPropW(HWND window, std::u16string_view name) {
   return nullptr;
 }
 
-HANDLE RemovePropW(HWND window, std::u16string_view name) {
+void* RemovePropW(HWND window, std::u16string_view name) {
   if (!window || !Windows().windows.count(window)) return nullptr;
   auto& props = window->properties;
   for (auto it = props.begin(); it != props.end(); ++it) {
     if (EqualsNoCaseAscii(it->first, name)) {
-      HANDLE data = it->second;
+      void* data = it->second;
       props.erase(it);
       return data;
     }

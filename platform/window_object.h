@@ -40,7 +40,7 @@ struct WindowObject {
   RECT rect;                    // parent's client coordinates for a child, screen for a top-level window
   WNDPROC proc = nullptr;       // the current procedure
   WNDPROC classProc = nullptr;  // the procedure of the window's class
-  std::vector<std::pair<std::u16string, HANDLE>> properties;
+  std::vector<std::pair<std::u16string, void*>> properties;
   LONG_PTR userData = 0;
   CWnd* permanent = nullptr;    // the framework object attached to the window
   std::unique_ptr<CWnd> temporary;

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache clang
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libxcb1-dev xvfb liblnk-utils
+  qt6-base-dev libxcb1-dev xvfb liblnk-utils fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -6,6 +6,8 @@
 #include "tests/app/app_fixture.h"
 #include "tests/support/test_catalogue.h"
 
+#include <unistd.h>
+
 namespace {
 
 using namespace win;
@@ -58,5 +60,41 @@ TEST_P(InstallNow, FillsTheStateStartsTheWorkerAndClosesWithOkWhenItIsDone) {
 }
 
 QZ_ON_BOTH_BACKENDS(InstallNow);
+
+}  // namespace
+
+namespace {
+
+class SilentInstallNow : public qztest::AppTest {};
+
+TEST_F(SilentInstallNow, UpdatesAnExistingInstallationAndOverwritesOtherwise) {
+  qztest::UseBackend(qztest::Backend::console);
+  struct Case {
+    const char* name;
+    bool silent;
+    const char16_t* installed;
+    int update;
+  } cases[] = {
+      {"silent over the x64 build", true, u"C:\\Target\\Zorvelx64.exe", 1},
+      {"silent over the x86 build only", true, u"C:\\Target\\Zorvelx86.exe", 0},
+      {"silent into an empty directory", true, nullptr, 0},
+      {"interactive over the x64 build", false, u"C:\\Target\\Zorvelx64.exe", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    qztest::ResetInstallState();
+    qz::SharedInstallState().silentInstall = c.silent;
+    if (c.installed) PutFile(c.installed, "old");
+    qz::CSetUpDlg dialog(qztest::ExampleBuildDateLine());
+    dialog.m_accepted = true;
+    ASSERT_TRUE(dialog.Create());
+    win::SetDlgItemTextW(dialog.m_hWnd, IDC_DIRECTORY, u"C:\\Target");
+    dialog.OnInstallNow();
+    EXPECT_EQ(qz::SharedInstallState().updateInstall, c.update);
+    ASSERT_TRUE(qztest::WaitForInstallDone());
+    dialog.DestroyWindow();
+    if (c.installed) ::unlink(Host(c.installed).c_str());
+  }
+}
 
 }  // namespace

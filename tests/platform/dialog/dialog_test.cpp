@@ -266,13 +266,13 @@ TEST_P(Dialogs, SizingKeepsTheMinimumOfTheMessageAndReportsClientSizes) {
 
 TEST_P(Dialogs, SubclassedWindowsSeeMessagesFirstAndKeepPropertiesUntilDestroyed) {
   static std::vector<UINT> seen;
-  static HANDLE propertyAtDestroy;
+  static void* propertyAtDestroy;
   seen.clear();
   propertyAtDestroy = nullptr;
   TestDialog dialog;
   ASSERT_TRUE(dialog.Create());
   HWND edit = GetDlgItem(dialog.m_hWnd, qztest::kLineEdit);
-  SetPropW(edit, u"Previous", reinterpret_cast<HANDLE>(GetWindowLongPtrW(edit, GWLP_WNDPROC)));
+  SetPropW(edit, u"Previous", reinterpret_cast<void*>(GetWindowLongPtrW(edit, GWLP_WNDPROC)));
   EXPECT_EQ(GetPropW(edit, u"PREVIOUS"), GetPropW(edit, u"Previous")) << "names ignore letter case";
   WNDPROC filter = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
     seen.push_back(m);

@@ -127,7 +127,7 @@ TEST_F(QtEditKeys, TypedKeysReachTheWidgetOnlyThroughTheWindowProcedures) {
   ASSERT_NE(line, nullptr);
   QTest::keyClicks(line, "box");
   EXPECT_EQ(GetWindowTextW(edit), u"box") << "what the user types reaches the window's text";
-  SetPropW(edit, u"Previous", reinterpret_cast<HANDLE>(GetWindowLongPtrW(edit, GWLP_WNDPROC)));
+  SetPropW(edit, u"Previous", reinterpret_cast<void*>(GetWindowLongPtrW(edit, GWLP_WNDPROC)));
   SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RefuseX));
   QTest::keyClicks(line, "axb");
   EXPECT_EQ(line->text(), QStringLiteral("boxab"));
