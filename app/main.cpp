@@ -1,6 +1,7 @@
 // The installer's entry: the application object, the embedded payload and
 // resources, and the framework's start on the window system or the console.
 #include "app/setup_app.h"
+#include "desktop/desktop_hooks.h"
 #include "engine/database_sync.h"
 #include "engine/install_worker.h"
 #include "payload/embedded_catalogue.h"
@@ -10,6 +11,7 @@
 qz::CSetUpApp theApp;
 
 int main(int argc, char** argv) {
+  qz::InstallDesktopHooks();
   qz::UseCatalogue(qz::EmbeddedCatalogue());
   qz::EnableDatabaseSync();
   win::UseResources(qz::InstallerResources());

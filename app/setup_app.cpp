@@ -1,7 +1,7 @@
 #include "app/setup_app.h"
 
 #include "app/setup_dlg.h"
-#include "app/system_seams.h"
+#include "desktop/registry_entries.h"
 #include "engine/install_state.h"
 #include "platform/runtime.h"
 #include "platform/text.h"
@@ -39,7 +39,7 @@ std::u16string BuildDateLine(std::string_view date, std::string_view time) {
 
 win::BOOL CSetUpApp::InitInstance() {
   CWinApp::InitInstance();
-  for (const FileType& type : kFileTypes) seam::RemoveFileType(type.extension, type.kind);
+  for (const FileType& type : kFileTypes) RemoveFileType(type.extension, type.kind);
   CSetUpDlg dialog(CompiledBuildDateLine());
   m_pMainWnd = &dialog;
   dialog.m_licenceText = ConvertAgreementText(AgreementText());

@@ -3,7 +3,7 @@
 #include "app/install_now.h"
 #include "app/licence_edit.h"
 #include "app/secondary_dialogs.h"
-#include "app/system_seams.h"
+#include "app/program_files.h"
 #include "engine/install_state.h"
 #include "engine/install_worker.h"
 #include "engine/native_processor.h"
@@ -90,7 +90,7 @@ void CSetUpDlg::RefreshTitleLine() {
 }
 
 win::BOOL CSetUpDlg::OnInitDialog() {
-  m_directoryText = JoinInstallPath(seam::ReadProgramFilesDir(), u"\\Ombra\\QuendaZorvel");
+  m_directoryText = JoinInstallPath(ReadProgramFilesDir(), u"\\Ombra\\QuendaZorvel");
   CDialog::OnInitDialog();
   SetIcon(m_icon, win::TRUE);
   SetIcon(m_icon, win::FALSE);

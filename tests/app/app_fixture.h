@@ -9,6 +9,7 @@
 
 #include "app/setup_app.h"
 #include "app/setup_dlg.h"
+#include "desktop/registry_entries.h"
 #include "engine/install_state.h"
 #include "engine/install_worker.h"
 #include "res/installer_resources.h"
@@ -43,6 +44,7 @@ class AppTest : public TempMachine {
   void SetUp() override {
     TempMachine::SetUp();
     ::unsetenv("QZ_MACHINE_ARCH");
+    qz::InitializeRegistryViewFlag();
     win::UseResources(qz::InstallerResources());
     ResetInstallState();
     qz::UseCatalogue(qz::PayloadCatalogue{});
@@ -51,6 +53,7 @@ class AppTest : public TempMachine {
     SettleEvents();
     ResetInstallState();
     ::unsetenv("QZ_MACHINE_ARCH");
+    qz::InitializeRegistryViewFlag();
     TempMachine::TearDown();
   }
 };

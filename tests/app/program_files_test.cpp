@@ -5,7 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/system_seams.h"
+#include "app/program_files.h"
+#include "desktop/registry_entries.h"
 #include "platform/machine.h"
 #include "platform/registry.h"
 #include "tests/app/app_fixture.h"
@@ -36,7 +37,7 @@ TEST_F(ProgramFilesDir, ReadFromTheNativeViewOfA64BitMachine) {
   qztest::UseBackend(qztest::Backend::console);
   Store(KEY_WOW64_64KEY, Bytes(u"D:\\Programs"));
   Store(0, Bytes(u"D:\\Programs (x86)"));
-  EXPECT_EQ(qz::seam::ReadProgramFilesDir(), u"D:\\Programs");
+  EXPECT_EQ(qz::ReadProgramFilesDir(), u"D:\\Programs");
   qz::CSetUpDlg dialog(qztest::ExampleBuildDateLine());
   ASSERT_TRUE(dialog.Create());
   EXPECT_EQ(dialog.m_directoryText, u"D:\\Programs\\Ombra\\QuendaZorvel");
@@ -58,16 +59,17 @@ TEST_F(ProgramFilesDir, OddValuesGiveTheirTextOrTheDefault) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Store(KEY_WOW64_64KEY, c.data, c.type);
-    EXPECT_EQ(qz::seam::ReadProgramFilesDir(), c.directory);
+    EXPECT_EQ(qz::ReadProgramFilesDir(), c.directory);
   }
 }
 
 TEST_F(ProgramFilesDir, X86MachineReadsItsOnlyView) {
   ::setenv("QZ_MACHINE_ARCH", "x86", 1);
   win::ReloadMachine();
-  EXPECT_EQ(qz::seam::RegistryViewFlag(), 0u);
+  qz::InitializeRegistryViewFlag();
+  EXPECT_EQ(qz::RegistryViewFlag(), 0u);
   Store(0, Bytes(u"G:\\Programs"));
-  EXPECT_EQ(qz::seam::ReadProgramFilesDir(), u"G:\\Programs");
+  EXPECT_EQ(qz::ReadProgramFilesDir(), u"G:\\Programs");
 }
 
 }  // namespace

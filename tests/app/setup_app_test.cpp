@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/setup_app.h"
+#include "platform/registry.h"
 #include "platform/runtime.h"
 #include "platform/text.h"
 #include "tests/app/app_fixture.h"
@@ -104,6 +105,37 @@ TEST_F(StartUp, WithoutTheSwitchTheConsoleCancelsAndSaysHowToRunUnattended) {
   EXPECT_FALSE(HostExists(u"C:\\Program Files\\Ombra\\QuendaZorvel"));
   EXPECT_NE(err.find("This window needs a click, which the console cannot give."), std::string::npos);
   EXPECT_NE(err.find("Run \"QuendaZorvelSetup -AcceptedLicense\""), std::string::npos) << err;
+}
+
+}  // namespace
+
+namespace {
+
+class FileTypes : public qztest::AppTest {};
+
+TEST_F(FileTypes, StartingAndCancellingAtOnceRemovesTheFourRegistrations) {
+  qztest::UseBackend(qztest::Backend::console);
+  const char16_t* keys[] = {u".asc", u"Quenda.Schematic", u".cir", u"Quenda.Netlist",
+                            u".raw", u"Quenda.Rawfile",   u".asy", u"Quenda.Symbol", u".txt"};
+  for (const char16_t* name : keys) {
+    win::HKEY key = nullptr;
+    ASSERT_EQ(win::RegCreateKeyExW(win::HKEY_CLASSES_ROOT, name, 0, nullptr, win::REG_OPTION_NON_VOLATILE,
+                                   win::KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              win::ERROR_SUCCESS);
+    win::RegCloseKey(key);
+  }
+  qz::CSetUpApp app;
+  ::testing::internal::CaptureStderr();
+  ::testing::internal::CaptureStdout();
+  EXPECT_FALSE(app.InitInstance());
+  ::testing::internal::GetCapturedStdout();
+  ::testing::internal::GetCapturedStderr();
+  for (const char16_t* name : keys) {
+    win::HKEY key = nullptr;
+    bool present = win::RegOpenKeyExW(win::HKEY_CLASSES_ROOT, name, 0, win::KEY_QUERY_VALUE, &key) == win::ERROR_SUCCESS;
+    if (key) win::RegCloseKey(key);
+    EXPECT_EQ(present, std::u16string_view(name) == u".txt") << win::WideToUtf8(name);
+  }
 }
 
 }  // namespace

@@ -1,14 +1,12 @@
-#include "app/system_seams.h"
+#include "app/program_files.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/native_processor.h"
+#include "desktop/registry_entries.h"
 #include "platform/registry.h"
 
-namespace qz::seam {
-
-win::DWORD RegistryViewFlag() { return IsNative64BitWindows() ? win::DWORD(win::KEY_WOW64_64KEY) : 0; }
+namespace qz {
 
 std::u16string ReadProgramFilesDir() {
   std::u16string directory = u"C:\\Program Files";
@@ -30,6 +28,4 @@ std::u16string ReadProgramFilesDir() {
   return text.empty() ? directory : text;
 }
 
-void RemoveFileType(std::u16string_view, std::u16string_view) {}
-
-}  // namespace qz::seam
+}  // namespace qz
