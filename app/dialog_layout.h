@@ -41,7 +41,7 @@ struct LayoutMargins {
 
 struct LayoutPlan {
   std::vector<std::pair<LayoutSlot, win::RECT>> moves;  // in step order
-  bool complete = false;  // false: a control was missing and the layout stopped there
+  bool complete = false;                                // false: a control was missing and the layout stopped there
 };
 
 // The new rectangles (client coordinates) for a client of width x height,

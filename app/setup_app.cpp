@@ -46,9 +46,9 @@ win::BOOL CSetUpApp::InitInstance() {
   InstallState& state = SharedInstallState();
   state.silentInstall = HasAcceptedLicenseSwitch(m_lpCmdLine);
   if (state.silentInstall) dialog.m_accepted = true;
-  win::SetUnattendedHint(win::Format(
-      u"Run \"%ls -AcceptedLicense\" to accept the licence agreement and install without a click.",
-      win::ApplicationTitle()));
+  win::SetUnattendedHint(
+      win::Format(u"Run \"%ls -AcceptedLicense\" to accept the licence agreement and install without a click.",
+                  win::ApplicationTitle()));
   dialog.DoModal();
   ReportInstallation();
   return win::FALSE;

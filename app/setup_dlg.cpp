@@ -2,8 +2,8 @@
 
 #include "app/install_now.h"
 #include "app/licence_edit.h"
-#include "app/secondary_dialogs.h"
 #include "app/program_files.h"
+#include "app/secondary_dialogs.h"
 #include "engine/install_state.h"
 #include "engine/install_worker.h"
 #include "engine/native_processor.h"
@@ -22,14 +22,14 @@ struct EnableRule {
 };
 
 constexpr EnableRule kEnableRules[] = {
-    {IDC_DIRECTORY_LABEL, true, false}, {IDC_DIRECTORY, true, false}, {IDC_INSTALL_NOW, true, false},
+    {IDC_DIRECTORY_LABEL, true, false}, {IDC_DIRECTORY, true, false},     {IDC_INSTALL_NOW, true, false},
     {IDC_BROWSE, true, false},          {IDC_VERSION_LABEL, true, false}, {IDC_VERSION_LIST, true, true},
     {IDC_ACCEPT, false, false},         {IDC_DECLINE, false, false},
 };
 
 // The controls whose bottom margins the layout keeps, in the margins' order.
-constexpr int kMarginControls[6] = {IDC_STATUS_LINE, IDC_INSTALL_NOW, IDC_DIRECTORY,
-                                    IDC_VERSION_LIST, win::IDCANCEL,  IDC_LICENCE_EDIT};
+constexpr int kMarginControls[6] = {IDC_STATUS_LINE,  IDC_INSTALL_NOW, IDC_DIRECTORY,
+                                    IDC_VERSION_LIST, win::IDCANCEL,   IDC_LICENCE_EDIT};
 
 constexpr win::UINT_PTR kTimerId = 1;
 constexpr win::UINT kCountdownPeriod = 1000;
@@ -84,8 +84,8 @@ void CSetUpDlg::ApplyEnableRules() {
 }
 
 void CSetUpDlg::RefreshTitleLine() {
-  std::u16string line = m_countdown != 0 ? win::Format(u"%ls in %d seconds.", m_titleText, m_countdown)
-                                         : win::Format(u"%s", m_titleText);
+  std::u16string line =
+      m_countdown != 0 ? win::Format(u"%ls in %d seconds.", m_titleText, m_countdown) : win::Format(u"%s", m_titleText);
   SetDlgItemText(IDC_TITLE_LINE, line);
 }
 

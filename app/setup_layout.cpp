@@ -30,8 +30,8 @@ void CSetUpDlg::LayoutControls() {
   margins.licenceRight = m_licenceRightMargin;
   win::RECT client;
   GetClientRect(&client);
-  LayoutPlan plan = PlanLayout(current, client.Width(), client.Height(), margins,
-                               win::GetSystemMetrics(win::SM_CYHSCROLL));
+  LayoutPlan plan =
+      PlanLayout(current, client.Width(), client.Height(), margins, win::GetSystemMetrics(win::SM_CYHSCROLL));
   for (const auto& [slot, r] : plan.moves)
     GetDlgItem(kLayoutControlIds[slot])
         ->SetWindowPos(nullptr, r.left, r.top, r.Width(), r.Height(),

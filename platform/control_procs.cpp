@@ -115,12 +115,23 @@ void Backspace(HWND w) {
 // A character typed by code: what the edit does with WM_CHAR.
 void TypeCharacter(HWND w, char16_t c) {
   switch (c) {
-    case 0x01: SetSelection(w, 0, w->text.size()); return;
-    case 0x03: SendMessageW(w, WM_COPY, 0, 0); return;
-    case 0x16: SendMessageW(w, WM_PASTE, 0, 0); return;
-    case 0x18: SendMessageW(w, WM_CUT, 0, 0); return;
-    case 0x1A: SendMessageW(w, WM_UNDO, 0, 0); return;
-    default: break;
+    case 0x01:
+      SetSelection(w, 0, w->text.size());
+      return;
+    case 0x03:
+      SendMessageW(w, WM_COPY, 0, 0);
+      return;
+    case 0x16:
+      SendMessageW(w, WM_PASTE, 0, 0);
+      return;
+    case 0x18:
+      SendMessageW(w, WM_CUT, 0, 0);
+      return;
+    case 0x1A:
+      SendMessageW(w, WM_UNDO, 0, 0);
+      return;
+    default:
+      break;
   }
   if (IsReadOnly(w)) return;
   if (c == 0x08) {
@@ -151,9 +162,14 @@ void PressKey(HWND w, WPARAM key) {
       SetSelection(w, caret, caret);
       return;
     }
-    case VK_HOME: SetSelection(w, 0, 0); return;
-    case VK_END: SetSelection(w, w->text.size(), w->text.size()); return;
-    default: return;
+    case VK_HOME:
+      SetSelection(w, 0, 0);
+      return;
+    case VK_END:
+      SetSelection(w, w->text.size(), w->text.size());
+      return;
+    default:
+      return;
   }
 }
 
@@ -161,10 +177,16 @@ void PressKey(HWND w, WPARAM key) {
 
 LRESULT ButtonProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case BM_CLICK: Click(w); return 0;
-    case BM_GETCHECK: return w->check;
-    case BM_SETCHECK: SetCheck(w, UINT(wParam) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED); return 0;
-    default: return DefWindowProcW(w, message, wParam, lParam);
+    case BM_CLICK:
+      Click(w);
+      return 0;
+    case BM_GETCHECK:
+      return w->check;
+    case BM_SETCHECK:
+      SetCheck(w, UINT(wParam) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED);
+      return 0;
+    default:
+      return DefWindowProcW(w, message, wParam, lParam);
   }
 }
 
@@ -188,12 +210,18 @@ LRESULT EditProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   switch (message) {
-    case WM_CHAR: TypeCharacter(w, char16_t(wParam)); return 0;
-    case WM_KEYDOWN: PressKey(w, wParam); return 0;
+    case WM_CHAR:
+      TypeCharacter(w, char16_t(wParam));
+      return 0;
+    case WM_KEYDOWN:
+      PressKey(w, wParam);
+      return 0;
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
       return 0;
-    case WM_COPY: Copy(w); return 0;
+    case WM_COPY:
+      Copy(w);
+      return 0;
     case WM_CUT:
       if (IsReadOnly(w)) return 0;
       Copy(w);
@@ -205,7 +233,9 @@ LRESULT EditProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLEAR:
       if (!IsReadOnly(w)) ReplaceSelection(w, u"", true);
       return 0;
-    case WM_UNDO: Undo(w); return TRUE;
+    case WM_UNDO:
+      Undo(w);
+      return TRUE;
     case EM_SETSEL: {
       auto start = static_cast<intptr_t>(wParam), end = static_cast<intptr_t>(lParam);
       size_t size = w->text.size();
@@ -246,16 +276,19 @@ LRESULT ComboBoxProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
       std::u16string item = text ? text : u"";
       auto at = w->items.end();
       if (w->style & CBS_SORT)
-        at = std::upper_bound(w->items.begin(), w->items.end(), item,
-                              [](const std::u16string& a, const std::u16string& b) { return CompareNoCaseAscii(a, b) < 0; });
+        at = std::upper_bound(
+            w->items.begin(), w->items.end(), item,
+            [](const std::u16string& a, const std::u16string& b) { return CompareNoCaseAscii(a, b) < 0; });
       auto index = at - w->items.begin();
       w->items.insert(at, std::move(item));
       if (w->selection >= index) ++w->selection;
       ActiveBackend().Changed(w, WindowChange::items);
       return LRESULT(index);
     }
-    case CB_GETCOUNT: return LRESULT(w->items.size());
-    case CB_GETCURSEL: return w->selection;
+    case CB_GETCOUNT:
+      return LRESULT(w->items.size());
+    case CB_GETCURSEL:
+      return w->selection;
     case CB_SETCURSEL: {
       auto index = static_cast<intptr_t>(wParam);
       bool valid = index >= 0 && size_t(index) < w->items.size();

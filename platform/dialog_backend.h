@@ -21,10 +21,10 @@ enum class WindowChange {
   icon,
   check,
   items,
-  selection,        // combo box
+  selection,  // combo box
   editSelection,
-  browserStatus,    // folder browser: its status line
-  browserSelection, // folder browser: the selected folder
+  browserStatus,     // folder browser: its status line
+  browserSelection,  // folder browser: the selected folder
 };
 
 class DialogBackend {

@@ -380,8 +380,6 @@ void DDX_Text(CDataExchange* exchange, int id, std::u16string& value) {
 
 void SetModalHook(ModalHook hook) { CurrentModalHook() = std::move(hook); }
 
-unsigned DialogTemplateId(HWND window) {
-  return IsWindow(window) && window->dialog ? window->dialog->templateId : 0;
-}
+unsigned DialogTemplateId(HWND window) { return IsWindow(window) && window->dialog ? window->dialog->templateId : 0; }
 
 }  // namespace win

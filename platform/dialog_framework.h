@@ -1,7 +1,6 @@
 // The dialog framework: the application object with its start-up hook,
 // window objects with their message tables, template dialogs with modal and
-// modeless runs and data exchange, and the few control classes the
-// installer uses.
+// modeless runs and data exchange, and a few control classes.
 #pragma once
 
 #include <functional>
@@ -107,8 +106,7 @@ class MessageMap {
   bool Dispatch(T& target, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) const {
     for (const MessageEntry<T>& e : entries_) {
       if (e.message != message) continue;
-      if (message == WM_COMMAND && (LOWORD(wParam) != WORD(e.controlId) || HIWORD(wParam) != e.notifyCode))
-        continue;
+      if (message == WM_COMMAND && (LOWORD(wParam) != WORD(e.controlId) || HIWORD(wParam) != e.notifyCode)) continue;
       *result = e.call(target, wParam, lParam);
       return true;
     }
@@ -122,7 +120,10 @@ class MessageMap {
 // Entries of a message table.
 template <class T>
 MessageEntry<T> OnTimerEntry(void (T::*handler)(UINT_PTR)) {
-  return {WM_TIMER, 0, 0, [handler](T& t, WPARAM w, LPARAM) { (t.*handler)(UINT_PTR(w)); return LRESULT(0); }};
+  return {WM_TIMER, 0, 0, [handler](T& t, WPARAM w, LPARAM) {
+            (t.*handler)(UINT_PTR(w));
+            return LRESULT(0);
+          }};
 }
 template <class T>
 MessageEntry<T> OnSizeEntry(void (T::*handler)(UINT, int, int)) {
@@ -140,7 +141,10 @@ MessageEntry<T> OnGetMinMaxInfoEntry(void (T::*handler)(MINMAXINFO*)) {
 }
 template <class T>
 MessageEntry<T> OnClickedEntry(int controlId, void (T::*handler)()) {
-  return {WM_COMMAND, controlId, BN_CLICKED, [handler](T& t, WPARAM, LPARAM) { (t.*handler)(); return LRESULT(0); }};
+  return {WM_COMMAND, controlId, BN_CLICKED, [handler](T& t, WPARAM, LPARAM) {
+            (t.*handler)();
+            return LRESULT(0);
+          }};
 }
 
 class CFont {

@@ -28,7 +28,6 @@
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
-
 #include <cstdlib>
 #include <map>
 #include <string_view>
@@ -199,9 +198,15 @@ Qt::Alignment EditAlignment(DWORD style) {
 Qt::Alignment StaticAlignment(DWORD style) {
   Qt::Alignment a;
   switch (style & SS_TYPEMASK) {
-    case SS_CENTER: a = Qt::AlignHCenter; break;
-    case SS_RIGHT: a = Qt::AlignRight; break;
-    default: a = Qt::AlignLeft; break;
+    case SS_CENTER:
+      a = Qt::AlignHCenter;
+      break;
+    case SS_RIGHT:
+      a = Qt::AlignRight;
+      break;
+    default:
+      a = Qt::AlignLeft;
+      break;
   }
   return a | ((style & SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop);
 }
@@ -293,13 +298,21 @@ class QtBackend final : public DialogBackend {
     QWidget* widget = Peer(w);
     if (!widget) return;
     switch (change) {
-      case WindowChange::text: ShowText(w, widget); break;
+      case WindowChange::text:
+        ShowText(w, widget);
+        break;
       case WindowChange::enabled:
         if (w->style & WS_CHILD) widget->setEnabled(!(w->style & WS_DISABLED));
         break;
-      case WindowChange::visible: ShowVisibility(w, widget); break;
-      case WindowChange::geometry: ApplyGeometry(w); break;
-      case WindowChange::font: widget->setFont(FontFor(w->font)); break;
+      case WindowChange::visible:
+        ShowVisibility(w, widget);
+        break;
+      case WindowChange::geometry:
+        ApplyGeometry(w);
+        break;
+      case WindowChange::font:
+        widget->setFont(FontFor(w->font));
+        break;
       case WindowChange::icon:
         if (w->bigIcon || w->smallIcon) widget->setWindowIcon(IconFor(w->bigIcon ? w->bigIcon : w->smallIcon));
         break;
@@ -310,8 +323,12 @@ class QtBackend final : public DialogBackend {
         }
         break;
       case WindowChange::items:
-      case WindowChange::selection: ShowItems(w, widget); break;
-      case WindowChange::editSelection: ShowEditSelection(w, widget); break;
+      case WindowChange::selection:
+        ShowItems(w, widget);
+        break;
+      case WindowChange::editSelection:
+        ShowEditSelection(w, widget);
+        break;
       case WindowChange::browserStatus:
         if (auto* browser = dynamic_cast<BrowserWidget*>(widget)) browser->ShowStatus();
         break;
@@ -397,7 +414,8 @@ class QtBackend final : public DialogBackend {
 
   QWidget* CreateTopLevel(HWND w) {
     QWidget* owner = TopLevelWidget(w->parent);
-    DialogWidget* dialog = w->kind == WindowKind::folderBrowser ? new BrowserWidget(w, owner) : new DialogWidget(w, owner);
+    DialogWidget* dialog =
+        w->kind == WindowKind::folderBrowser ? new BrowserWidget(w, owner) : new DialogWidget(w, owner);
     dialog->setWindowTitle(ToQt(w->text));
     dialog->setFont(FontFor(w->font));
     return dialog;
@@ -407,8 +425,10 @@ class QtBackend final : public DialogBackend {
     QWidget* parent = Peer(w->parent);
     if (!parent) return nullptr;
     switch (w->kind) {
-      case WindowKind::button: return CreateButton(w, parent);
-      case WindowKind::edit: return CreateEdit(w, parent);
+      case WindowKind::button:
+        return CreateButton(w, parent);
+      case WindowKind::edit:
+        return CreateEdit(w, parent);
       case WindowKind::staticText: {
         auto* label = new QLabel(StaticText(w), parent);
         label->setAlignment(StaticAlignment(w->style));
@@ -478,7 +498,8 @@ class QtBackend final : public DialogBackend {
       edit->setAcceptDrops(false);
       edit->setVerticalScrollBarPolicy((w->style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
       edit->setHorizontalScrollBarPolicy((w->style & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-      edit->setLineWrapMode((w->style & (DWORD(ES_AUTOHSCROLL) | DWORD(WS_HSCROLL))) ? QTextEdit::NoWrap : QTextEdit::WidgetWidth);
+      edit->setLineWrapMode((w->style & (DWORD(ES_AUTOHSCROLL) | DWORD(WS_HSCROLL))) ? QTextEdit::NoWrap
+                                                                                     : QTextEdit::WidgetWidth);
       edit->setReadOnly(w->style & ES_READONLY);
       edit->setContextMenuPolicy(Qt::CustomContextMenu);
       QObject::connect(edit, &QWidget::customContextMenuRequested, [edit](const QPoint& at) {
@@ -598,14 +619,13 @@ class QtBackend final : public DialogBackend {
       target = QRect(w->rect.left, w->rect.top, w->rect.Width(), w->rect.Height());
     } else {
       RECT insets = FrameInsets(w->style, w->exStyle);
-      target = QRect(w->rect.left + insets.left, w->rect.top + insets.top,
-                     w->rect.Width() - insets.left - insets.right, w->rect.Height() - insets.top - insets.bottom);
+      target = QRect(w->rect.left + insets.left, w->rect.top + insets.top, w->rect.Width() - insets.left - insets.right,
+                     w->rect.Height() - insets.top - insets.bottom);
     }
     if (widget->geometry() == target) return;
     auto* dialog = dynamic_cast<DialogWidget*>(widget);
     if (dialog) dialog->applying = true;
-    if (!(w->style & WS_CHILD) && !(w->style & WS_THICKFRAME))
-      widget->setFixedSize(target.size());
+    if (!(w->style & WS_CHILD) && !(w->style & WS_THICKFRAME)) widget->setFixedSize(target.size());
     widget->setGeometry(target);
     if (dialog) dialog->applying = false;
   }
@@ -642,7 +662,8 @@ std::shared_ptr<DialogBackend> CreateQtBackend(int& argc, char** argv) {
     if (!qt::DisplayAvailable()) return nullptr;
     new QApplication(argc, argv);  // lives until the process ends
   }
-  static std::shared_ptr<DialogBackend>* backend = new std::shared_ptr<DialogBackend>(std::make_shared<qt::QtBackend>());
+  static std::shared_ptr<DialogBackend>* backend =
+      new std::shared_ptr<DialogBackend>(std::make_shared<qt::QtBackend>());
   return *backend;
 }
 

@@ -22,28 +22,48 @@ WPARAM VirtualKey(const QKeyEvent* e) {
   if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) return WPARAM(key);
   if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + WPARAM(key - Qt::Key_F1);
   switch (key) {
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Space:
+      return VK_SPACE;
+    case Qt::Key_Backspace:
+      return VK_BACK;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return VK_TAB;
+    case Qt::Key_Backtab:
+      return VK_TAB;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Delete: return VK_DELETE;
-    case Qt::Key_Pause: return (e->modifiers() & Qt::ControlModifier) ? WPARAM(VK_CANCEL) : WPARAM(0x13);
-    default: return 0;
+    case Qt::Key_Enter:
+      return VK_RETURN;
+    case Qt::Key_Escape:
+      return VK_ESCAPE;
+    case Qt::Key_Shift:
+      return VK_SHIFT;
+    case Qt::Key_Control:
+      return VK_CONTROL;
+    case Qt::Key_Alt:
+      return VK_MENU;
+    case Qt::Key_PageUp:
+      return VK_PRIOR;
+    case Qt::Key_PageDown:
+      return VK_NEXT;
+    case Qt::Key_End:
+      return VK_END;
+    case Qt::Key_Home:
+      return VK_HOME;
+    case Qt::Key_Left:
+      return VK_LEFT;
+    case Qt::Key_Up:
+      return VK_UP;
+    case Qt::Key_Right:
+      return VK_RIGHT;
+    case Qt::Key_Down:
+      return VK_DOWN;
+    case Qt::Key_Insert:
+      return VK_INSERT;
+    case Qt::Key_Delete:
+      return VK_DELETE;
+    case Qt::Key_Pause:
+      return (e->modifiers() & Qt::ControlModifier) ? WPARAM(VK_CANCEL) : WPARAM(0x13);
+    default:
+      return 0;
   }
 }
 
@@ -59,10 +79,13 @@ std::u16string Characters(const QKeyEvent* e) {
     return {};
   }
   switch (key) {
-    case Qt::Key_Backspace: return u"\b";
+    case Qt::Key_Backspace:
+      return u"\b";
     case Qt::Key_Return:
-    case Qt::Key_Enter: return u"\r";
-    default: break;
+    case Qt::Key_Enter:
+      return u"\r";
+    default:
+      break;
   }
   std::u16string out;
   for (QChar c : e->text())
@@ -128,21 +151,43 @@ bool FilterMouse(QObject* watched, QMouseEvent* e) {
 void PerformNatively(QWidget* widget, UINT message) {
   if (auto* edit = qobject_cast<QTextEdit*>(widget)) {
     switch (message) {
-      case WM_UNDO: edit->undo(); break;
-      case WM_CUT: edit->cut(); break;
-      case WM_COPY: edit->copy(); break;
-      case WM_PASTE: edit->paste(); break;
-      case WM_CLEAR: edit->textCursor().removeSelectedText(); break;
-      default: break;
+      case WM_UNDO:
+        edit->undo();
+        break;
+      case WM_CUT:
+        edit->cut();
+        break;
+      case WM_COPY:
+        edit->copy();
+        break;
+      case WM_PASTE:
+        edit->paste();
+        break;
+      case WM_CLEAR:
+        edit->textCursor().removeSelectedText();
+        break;
+      default:
+        break;
     }
   } else if (auto* line = qobject_cast<QLineEdit*>(widget)) {
     switch (message) {
-      case WM_UNDO: line->undo(); break;
-      case WM_CUT: line->cut(); break;
-      case WM_COPY: line->copy(); break;
-      case WM_PASTE: line->paste(); break;
-      case WM_CLEAR: line->del(); break;
-      default: break;
+      case WM_UNDO:
+        line->undo();
+        break;
+      case WM_CUT:
+        line->cut();
+        break;
+      case WM_COPY:
+        line->copy();
+        break;
+      case WM_PASTE:
+        line->paste();
+        break;
+      case WM_CLEAR:
+        line->del();
+        break;
+      default:
+        break;
     }
   }
 }

@@ -5,7 +5,6 @@
 #include <QFont>
 #include <QObject>
 #include <QString>
-
 #include <string>
 #include <string_view>
 

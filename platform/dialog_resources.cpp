@@ -1,7 +1,6 @@
 // The program's resources and dialog units.
-#include "platform/dialog_template.h"
-
 #include "platform/dialog_backend.h"
+#include "platform/dialog_template.h"
 
 namespace win {
 namespace {

@@ -133,8 +133,8 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(BROWSEINFOW* info) {
   SIZE base;
   RECT rect = BrowserRect(owner, font, &base);
   DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME | DS_SETFONT;
-  HWND window = detail::NewWindow(WindowKind::folderBrowser, u"#32770", u"Browse For Folder", style, 0, rect, owner,
-                                  0, BrowserProc, [&](WindowObject& w) {
+  HWND window = detail::NewWindow(WindowKind::folderBrowser, u"#32770", u"Browse For Folder", style, 0, rect, owner, 0,
+                                  BrowserProc, [&](WindowObject& w) {
                                     w.dialog = std::make_unique<DialogState>();
                                     w.dialog->baseUnits = base;
                                     w.dialog->font = std::make_unique<FontObject>(font);

@@ -242,8 +242,6 @@ enum : UINT {
   RDW_UPDATENOW = 0x0100,
 };
 
-enum : UINT { GW_HWNDFIRST = 0, GW_HWNDNEXT = 2 };
-
 // System metrics.
 enum : int {
   SM_CXSCREEN = 0,
@@ -289,8 +287,8 @@ void* RemovePropW(HWND window, std::u16string_view name);
 // Creates a window of a registered class ("button", "edit", "static",
 // "combobox", "scrollbar"; letter case does not matter). For a child,
 // x, y, width and height are in the parent's client coordinates.
-HWND CreateWindowExW(DWORD exStyle, std::u16string_view className, std::u16string_view text, DWORD style, int x,
-                     int y, int width, int height, HWND parent, int id);
+HWND CreateWindowExW(DWORD exStyle, std::u16string_view className, std::u16string_view text, DWORD style, int x, int y,
+                     int width, int height, HWND parent, int id);
 // Sends WM_DESTROY to the window and then to its children, and frees them.
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
@@ -298,10 +296,6 @@ BOOL IsWindow(HWND window);
 HWND GetParent(HWND window);
 HWND GetDlgItem(HWND dialog, int id);
 int GetDlgCtrlID(HWND window);
-// Top-level windows from the top of the Z order: GW_HWNDFIRST of any
-// top-level window gives the topmost, GW_HWNDNEXT the one below.
-HWND GetTopWindow();
-HWND GetWindow(HWND window, UINT command);
 
 BOOL SetWindowTextW(HWND window, std::u16string_view text);
 std::u16string GetWindowTextW(HWND window);

@@ -15,7 +15,7 @@ namespace {
 
 struct Registry {
   std::unordered_set<HWND> windows;
-  std::vector<HWND> topLevels;  // Z order: the first is the topmost
+  std::vector<HWND> topLevels;  // the most recently created first
 };
 
 Registry& Windows() {
@@ -35,10 +35,8 @@ const WindowClass* FindWindowClass(std::u16string_view name) {
     WindowClass cls;
   };
   static const Named classes[] = {
-      {u"button", {WindowKind::button, ButtonProc}},
-      {u"edit", {WindowKind::edit, EditProc}},
-      {u"static", {WindowKind::staticText, StaticProc}},
-      {u"combobox", {WindowKind::comboBox, ComboBoxProc}},
+      {u"button", {WindowKind::button, ButtonProc}},          {u"edit", {WindowKind::edit, EditProc}},
+      {u"static", {WindowKind::staticText, StaticProc}},      {u"combobox", {WindowKind::comboBox, ComboBoxProc}},
       {u"scrollbar", {WindowKind::scrollBar, ScrollBarProc}},
   };
   for (const Named& n : classes)
@@ -46,9 +44,8 @@ const WindowClass* FindWindowClass(std::u16string_view name) {
   return nullptr;
 }
 
-HWND NewWindow(WindowKind kind, std::u16string_view className, std::u16string_view text, DWORD style,
-               DWORD exStyle, RECT rect, HWND parent, int id, WNDPROC procedure,
-               const std::function<void(WindowObject&)>& prepare) {
+HWND NewWindow(WindowKind kind, std::u16string_view className, std::u16string_view text, DWORD style, DWORD exStyle,
+               RECT rect, HWND parent, int id, WNDPROC procedure, const std::function<void(WindowObject&)>& prepare) {
   auto* w = new WindowObject;
   w->kind = kind;
   w->className = className;
@@ -154,12 +151,18 @@ LONG_PTR GetWindowLongPtrW(HWND window, int index) {
   WindowObject* w = Object(window);
   if (!w) return 0;
   switch (index) {
-    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
-    case GWLP_ID: return w->id;
-    case GWL_STYLE: return LONG_PTR(w->style);
-    case GWL_EXSTYLE: return LONG_PTR(w->exStyle);
-    case GWLP_USERDATA: return w->userData;
-    default: return 0;
+    case GWLP_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(w->proc);
+    case GWLP_ID:
+      return w->id;
+    case GWL_STYLE:
+      return LONG_PTR(w->style);
+    case GWL_EXSTYLE:
+      return LONG_PTR(w->exStyle);
+    case GWLP_USERDATA:
+      return w->userData;
+    default:
+      return 0;
   }
 }
 
@@ -168,16 +171,25 @@ LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
   if (!w) return 0;
   LONG_PTR previous = GetWindowLongPtrW(window, index);
   switch (index) {
-    case GWLP_WNDPROC: w->proc = reinterpret_cast<WNDPROC>(value); break;
-    case GWLP_ID: w->id = int(value); break;
+    case GWLP_WNDPROC:
+      w->proc = reinterpret_cast<WNDPROC>(value);
+      break;
+    case GWLP_ID:
+      w->id = int(value);
+      break;
     case GWL_STYLE:
       w->style = DWORD(value);
       ActiveBackend().Changed(w, WindowChange::enabled);
       ActiveBackend().Changed(w, WindowChange::visible);
       break;
-    case GWL_EXSTYLE: w->exStyle = DWORD(value); break;
-    case GWLP_USERDATA: w->userData = value; break;
-    default: return 0;
+    case GWL_EXSTYLE:
+      w->exStyle = DWORD(value);
+      break;
+    case GWLP_USERDATA:
+      w->userData = value;
+      break;
+    default:
+      return 0;
   }
   return previous;
 }
@@ -216,8 +228,8 @@ void* RemovePropW(HWND window, std::u16string_view name) {
   return nullptr;
 }
 
-HWND CreateWindowExW(DWORD exStyle, std::u16string_view className, std::u16string_view text, DWORD style, int x,
-                     int y, int width, int height, HWND parent, int id) {
+HWND CreateWindowExW(DWORD exStyle, std::u16string_view className, std::u16string_view text, DWORD style, int x, int y,
+                     int width, int height, HWND parent, int id) {
   const detail::WindowClass* cls = detail::FindWindowClass(className);
   if (!cls) return nullptr;
   if ((style & WS_CHILD) && !IsWindow(parent)) return nullptr;
@@ -281,25 +293,6 @@ HWND GetDlgItem(HWND dialog, int id) {
 int GetDlgCtrlID(HWND window) {
   WindowObject* w = Object(window);
   return w ? w->id : 0;
-}
-
-HWND GetTopWindow() {
-  const Registry& r = Windows();
-  for (HWND top : r.topLevels)
-    if (!top->destroying) return top;
-  return nullptr;
-}
-
-HWND GetWindow(HWND window, UINT command) {
-  WindowObject* w = Object(window);
-  if (!w || (w->style & WS_CHILD)) return nullptr;
-  const auto& order = Windows().topLevels;
-  if (command == GW_HWNDFIRST) return GetTopWindow();
-  if (command != GW_HWNDNEXT) return nullptr;
-  auto it = std::find(order.begin(), order.end(), w);
-  for (++it; it != order.end(); ++it)
-    if (!(*it)->destroying) return *it;
-  return nullptr;
 }
 
 BOOL SetWindowTextW(HWND window, std::u16string_view text) {

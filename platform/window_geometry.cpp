@@ -54,23 +54,40 @@ void ApplyRect(HWND window, RECT rect) {
 
 int DefaultSystemMetric(int index) {
   switch (index) {
-    case SM_CXSCREEN: return 1920;
-    case SM_CYSCREEN: return 1080;
-    case SM_CXVSCROLL: return 17;
-    case SM_CYHSCROLL: return 17;
-    case SM_CYCAPTION: return 23;
-    case SM_CXFIXEDFRAME: return 3;
-    case SM_CYFIXEDFRAME: return 3;
-    case SM_CXICON: return 32;
-    case SM_CYICON: return 32;
-    case SM_CXSIZEFRAME: return 4;
-    case SM_CYSIZEFRAME: return 4;
-    case SM_CXMINTRACK: return 136;
-    case SM_CYMINTRACK: return 39;
-    case SM_CXSMICON: return 16;
-    case SM_CYSMICON: return 16;
-    case SM_CXPADDEDBORDER: return 4;
-    default: return 0;
+    case SM_CXSCREEN:
+      return 1920;
+    case SM_CYSCREEN:
+      return 1080;
+    case SM_CXVSCROLL:
+      return 17;
+    case SM_CYHSCROLL:
+      return 17;
+    case SM_CYCAPTION:
+      return 23;
+    case SM_CXFIXEDFRAME:
+      return 3;
+    case SM_CYFIXEDFRAME:
+      return 3;
+    case SM_CXICON:
+      return 32;
+    case SM_CYICON:
+      return 32;
+    case SM_CXSIZEFRAME:
+      return 4;
+    case SM_CYSIZEFRAME:
+      return 4;
+    case SM_CXMINTRACK:
+      return 136;
+    case SM_CYMINTRACK:
+      return 39;
+    case SM_CXSMICON:
+      return 16;
+    case SM_CYSMICON:
+      return 16;
+    case SM_CXPADDEDBORDER:
+      return 4;
+    default:
+      return 0;
   }
 }
 
@@ -152,7 +169,8 @@ BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT f
   if (!(flags & SWP_NOSIZE)) {
     if (KeptWithinLimits(window)) {
       MINMAXINFO limits = QueryMinMaxInfo(window);
-      width = std::clamp<LONG>(width, limits.ptMinTrackSize.x, std::max(limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x));
+      width =
+          std::clamp<LONG>(width, limits.ptMinTrackSize.x, std::max(limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x));
       height =
           std::clamp<LONG>(height, limits.ptMinTrackSize.y, std::max(limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y));
     }

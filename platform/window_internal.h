@@ -20,8 +20,8 @@ const WindowClass* FindWindowClass(std::u16string_view name);
 // Creates the window object, lets `prepare` complete it, registers it and
 // tells the backend. `rect` is the window rectangle (parent client
 // coordinates for a child).
-HWND NewWindow(WindowKind kind, std::u16string_view className, std::u16string_view text, DWORD style,
-               DWORD exStyle, RECT rect, HWND parent, int id, WNDPROC procedure,
+HWND NewWindow(WindowKind kind, std::u16string_view className, std::u16string_view text, DWORD style, DWORD exStyle,
+               RECT rect, HWND parent, int id, WNDPROC procedure,
                const std::function<void(WindowObject&)>& prepare = {});
 
 // Sets the text of the window object and tells the backend.

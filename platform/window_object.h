@@ -19,9 +19,9 @@ struct FolderBrowserState;
 enum class WindowKind { dialog, button, edit, staticText, comboBox, scrollBar, folderBrowser, plain };
 
 struct DialogState {
-  CDialog* owner = nullptr;   // null for a folder browser
+  CDialog* owner = nullptr;  // null for a folder browser
   unsigned templateId = 0;
-  SIZE baseUnits;             // of the dialog font, for dialog units
+  SIZE baseUnits;  // of the dialog font, for dialog units
   std::unique_ptr<FontObject> font;
   bool modal = false;
   bool ended = false;
@@ -42,29 +42,29 @@ struct WindowObject {
   WNDPROC classProc = nullptr;  // the procedure of the window's class
   std::vector<std::pair<std::u16string, void*>> properties;
   LONG_PTR userData = 0;
-  CWnd* permanent = nullptr;    // the framework object attached to the window
+  CWnd* permanent = nullptr;  // the framework object attached to the window
   std::unique_ptr<CWnd> temporary;
   HFONT font = nullptr;
   HICON bigIcon = nullptr;
   HICON smallIcon = nullptr;
 
-  UINT check = BST_UNCHECKED;            // buttons
+  UINT check = BST_UNCHECKED;  // buttons
 
-  size_t selectionStart = 0;             // edits: the selection, in code units
+  size_t selectionStart = 0;  // edits: the selection, in code units
   size_t selectionEnd = 0;
-  std::u16string undoText;               // edits: one level of undo
+  std::u16string undoText;  // edits: one level of undo
   bool hasUndo = false;
-  bool nativeInput = false;              // a backend delivers the user's own input
-  bool nativeDefault = false;            // ... and the class procedure received it
+  bool nativeInput = false;    // a backend delivers the user's own input
+  bool nativeDefault = false;  // ... and the class procedure received it
 
-  std::vector<std::u16string> items;     // combo boxes
+  std::vector<std::u16string> items;  // combo boxes
   int selection = CB_ERR;
   int droppedHeight = 0;
 
   std::unique_ptr<DialogState> dialog;
   std::unique_ptr<FolderBrowserState> browser;
 
-  void* peer = nullptr;                  // the backend's object
+  void* peer = nullptr;  // the backend's object
   bool destroying = false;
 };
 

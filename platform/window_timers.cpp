@@ -67,8 +67,8 @@ void FireTimer(HWND window, UINT_PTR id) {
 bool NextTimerDue(DialogBackend::Clock::time_point* due) {
   const auto& timers = Timers();
   if (timers.empty()) return false;
-  auto earliest = std::min_element(timers.begin(), timers.end(),
-                                   [](const Timer& a, const Timer& b) { return a.due < b.due; });
+  auto earliest =
+      std::min_element(timers.begin(), timers.end(), [](const Timer& a, const Timer& b) { return a.due < b.due; });
   *due = earliest->due;
   return true;
 }

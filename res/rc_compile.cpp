@@ -40,25 +40,66 @@ std::string ReadFile(const fs::path& path) {
 // headers define them for the resource compiler).
 const std::map<std::string, long long>& BuiltInNames() {
   static const std::map<std::string, long long> names = {
-      {"IDOK", 1}, {"IDCANCEL", 2}, {"IDC_STATIC", -1},
-      {"RT_MANIFEST", 24}, {"CREATEPROCESS_MANIFEST_RESOURCE_ID", 1},
-      {"WS_POPUP", 0x80000000LL}, {"WS_CHILD", 0x40000000}, {"WS_VISIBLE", 0x10000000},
-      {"WS_DISABLED", 0x08000000}, {"WS_CLIPSIBLINGS", 0x04000000}, {"WS_CLIPCHILDREN", 0x02000000},
-      {"WS_CAPTION", 0x00C00000}, {"WS_BORDER", 0x00800000}, {"WS_DLGFRAME", 0x00400000},
-      {"WS_VSCROLL", 0x00200000}, {"WS_HSCROLL", 0x00100000}, {"WS_SYSMENU", 0x00080000},
-      {"WS_THICKFRAME", 0x00040000}, {"WS_GROUP", 0x00020000}, {"WS_TABSTOP", 0x00010000},
-      {"WS_MINIMIZEBOX", 0x00020000}, {"WS_MAXIMIZEBOX", 0x00010000},
-      {"WS_EX_DLGMODALFRAME", 0x1}, {"WS_EX_TOPMOST", 0x8}, {"WS_EX_TRANSPARENT", 0x20},
-      {"WS_EX_CLIENTEDGE", 0x200}, {"WS_EX_APPWINDOW", 0x40000},
-      {"DS_ABSALIGN", 0x1}, {"DS_SYSMODAL", 0x2}, {"DS_FIXEDSYS", 0x8}, {"DS_SETFONT", 0x40},
-      {"DS_MODALFRAME", 0x80}, {"DS_CENTER", 0x800}, {"DS_SHELLFONT", 0x48},
-      {"ES_LEFT", 0x0}, {"ES_CENTER", 0x1}, {"ES_RIGHT", 0x2}, {"ES_MULTILINE", 0x4},
-      {"ES_AUTOVSCROLL", 0x40}, {"ES_AUTOHSCROLL", 0x80}, {"ES_READONLY", 0x800}, {"ES_WANTRETURN", 0x1000},
-      {"BS_PUSHBUTTON", 0x0}, {"BS_DEFPUSHBUTTON", 0x1}, {"BS_CHECKBOX", 0x2}, {"BS_AUTOCHECKBOX", 0x3},
-      {"BS_RADIOBUTTON", 0x4}, {"BS_GROUPBOX", 0x7}, {"BS_AUTORADIOBUTTON", 0x9},
-      {"SS_LEFT", 0x0}, {"SS_CENTER", 0x1}, {"SS_RIGHT", 0x2}, {"SS_NOPREFIX", 0x80}, {"SS_CENTERIMAGE", 0x200},
-      {"CBS_SIMPLE", 0x1}, {"CBS_DROPDOWN", 0x2}, {"CBS_DROPDOWNLIST", 0x3}, {"CBS_AUTOHSCROLL", 0x40},
-      {"CBS_SORT", 0x100}, {"SBS_SIZEGRIP", 0x10},
+      {"IDOK", 1},
+      {"IDCANCEL", 2},
+      {"IDC_STATIC", -1},
+      {"RT_MANIFEST", 24},
+      {"CREATEPROCESS_MANIFEST_RESOURCE_ID", 1},
+      {"WS_POPUP", 0x80000000LL},
+      {"WS_CHILD", 0x40000000},
+      {"WS_VISIBLE", 0x10000000},
+      {"WS_DISABLED", 0x08000000},
+      {"WS_CLIPSIBLINGS", 0x04000000},
+      {"WS_CLIPCHILDREN", 0x02000000},
+      {"WS_CAPTION", 0x00C00000},
+      {"WS_BORDER", 0x00800000},
+      {"WS_DLGFRAME", 0x00400000},
+      {"WS_VSCROLL", 0x00200000},
+      {"WS_HSCROLL", 0x00100000},
+      {"WS_SYSMENU", 0x00080000},
+      {"WS_THICKFRAME", 0x00040000},
+      {"WS_GROUP", 0x00020000},
+      {"WS_TABSTOP", 0x00010000},
+      {"WS_MINIMIZEBOX", 0x00020000},
+      {"WS_MAXIMIZEBOX", 0x00010000},
+      {"WS_EX_DLGMODALFRAME", 0x1},
+      {"WS_EX_TOPMOST", 0x8},
+      {"WS_EX_TRANSPARENT", 0x20},
+      {"WS_EX_CLIENTEDGE", 0x200},
+      {"WS_EX_APPWINDOW", 0x40000},
+      {"DS_ABSALIGN", 0x1},
+      {"DS_SYSMODAL", 0x2},
+      {"DS_FIXEDSYS", 0x8},
+      {"DS_SETFONT", 0x40},
+      {"DS_MODALFRAME", 0x80},
+      {"DS_CENTER", 0x800},
+      {"DS_SHELLFONT", 0x48},
+      {"ES_LEFT", 0x0},
+      {"ES_CENTER", 0x1},
+      {"ES_RIGHT", 0x2},
+      {"ES_MULTILINE", 0x4},
+      {"ES_AUTOVSCROLL", 0x40},
+      {"ES_AUTOHSCROLL", 0x80},
+      {"ES_READONLY", 0x800},
+      {"ES_WANTRETURN", 0x1000},
+      {"BS_PUSHBUTTON", 0x0},
+      {"BS_DEFPUSHBUTTON", 0x1},
+      {"BS_CHECKBOX", 0x2},
+      {"BS_AUTOCHECKBOX", 0x3},
+      {"BS_RADIOBUTTON", 0x4},
+      {"BS_GROUPBOX", 0x7},
+      {"BS_AUTORADIOBUTTON", 0x9},
+      {"SS_LEFT", 0x0},
+      {"SS_CENTER", 0x1},
+      {"SS_RIGHT", 0x2},
+      {"SS_NOPREFIX", 0x80},
+      {"SS_CENTERIMAGE", 0x200},
+      {"CBS_SIMPLE", 0x1},
+      {"CBS_DROPDOWN", 0x2},
+      {"CBS_DROPDOWNLIST", 0x3},
+      {"CBS_AUTOHSCROLL", 0x40},
+      {"CBS_SORT", 0x100},
+      {"SBS_SIZEGRIP", 0x10},
   };
   return names;
 }
@@ -98,7 +139,8 @@ class Lexer {
         t.value = ReadNumber();
       } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
         t.kind = Token::name;
-        while (i_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[i_])) || s_[i_] == '_')) t.text += s_[i_++];
+        while (i_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[i_])) || s_[i_] == '_'))
+          t.text += s_[i_++];
       } else if (c == ',' || c == '|' || c == '-' || c == '(' || c == ')') {
         t.kind = Token::punct;
         t.text = std::string(1, c);
@@ -176,11 +218,21 @@ class Lexer {
       if (i_ >= s_.size()) throw Error(Where() + "unterminated string");
       char e = s_[i_++];
       switch (e) {
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case '\\': out += '\\'; break;
-        case '"': out += '"'; break;
+        case 'n':
+          out += '\n';
+          break;
+        case 'r':
+          out += '\r';
+          break;
+        case 't':
+          out += '\t';
+          break;
+        case '\\':
+          out += '\\';
+          break;
+        case '"':
+          out += '"';
+          break;
         default:
           if (e < '0' || e > '7') throw Error(Where() + "unknown escape \\" + std::string(1, e));
           int v = e - '0';
@@ -327,9 +379,12 @@ class Parser {
     Dialog d;
     d.id = id;
     d.extended = extended;
-    d.x = Number(); Expect(",");
-    d.y = Number(); Expect(",");
-    d.cx = Number(); Expect(",");
+    d.x = Number();
+    Expect(",");
+    d.y = Number();
+    Expect(",");
+    d.cx = Number();
+    Expect(",");
     d.cy = Number();
     bool hasFont = false;
     while (!IsName("BEGIN")) {
@@ -372,14 +427,21 @@ class Parser {
 
   Control ControlStatement() {
     Control c;
-    c.text = String(); Expect(",");
-    c.id = Number(); Expect(",");
-    c.className = String(); Expect(",");
+    c.text = String();
+    Expect(",");
+    c.id = Number();
+    Expect(",");
+    c.className = String();
+    Expect(",");
     // CONTROL statements are visible children unless NOT WS_VISIBLE says otherwise.
-    c.style = Expression(0x40000000LL | 0x10000000LL); Expect(",");
-    c.x = Number(); Expect(",");
-    c.y = Number(); Expect(",");
-    c.cx = Number(); Expect(",");
+    c.style = Expression(0x40000000LL | 0x10000000LL);
+    Expect(",");
+    c.x = Number();
+    Expect(",");
+    c.y = Number();
+    Expect(",");
+    c.cx = Number();
+    Expect(",");
     c.cy = Number();
     if (Peek().kind == Token::punct && Peek().text == ",") {
       Next();

@@ -66,7 +66,7 @@ class AppOnBackends : public AppTest, public ::testing::WithParamInterface<Backe
   }
 };
 
-#define QZ_ON_BOTH_BACKENDS(suite) \
+#define QZ_ON_BOTH_BACKENDS(suite)                                                                            \
   INSTANTIATE_TEST_SUITE_P(Backends, suite, ::testing::Values(qztest::Backend::console, qztest::Backend::qt), \
                            qztest::BackendName)
 

@@ -1,12 +1,12 @@
 // Install Now as the dialog runs it for now: the shared state filled from
 // the dialog, the worker and its 200 ms timer, the status line, the end.
-#include <gtest/gtest.h>
-
 #include "app/install_now.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include "tests/app/app_fixture.h"
 #include "tests/support/test_catalogue.h"
-
-#include <unistd.h>
 
 namespace {
 

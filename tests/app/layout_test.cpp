@@ -92,8 +92,8 @@ TEST_P(Resizing, GrowingKeepsTheControlsInPlaceAndShrinkingIsRefused) {
   RECT opened, client;
   GetWindowRect(w, &opened);
   GetClientRect(w, &client);
-  const int bottomIds[] = {IDC_STATUS_LINE, IDC_INSTALL_NOW, IDC_DIRECTORY, IDC_VERSION_LIST, IDCANCEL,
-                           IDC_LICENCE_EDIT};
+  const int bottomIds[] = {IDC_STATUS_LINE,  IDC_INSTALL_NOW, IDC_DIRECTORY,
+                           IDC_VERSION_LIST, IDCANCEL,        IDC_LICENCE_EDIT};
   std::map<int, int> margins;
   for (int id : bottomIds) margins[id] = client.bottom - rectOf(id).bottom;
   int licenceRight = client.right - rectOf(IDC_LICENCE_EDIT).right;

@@ -1,6 +1,8 @@
 // The licence edit's filter: typing, cutting and pasting refused, Ctrl+C and
 // selecting let through, the subclass undone on destruction; as messages on
 // both backends and as the user's keys on Qt.
+#include "app/licence_edit.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,7 +11,6 @@
 #include <QTest>
 #include <QTextEdit>
 
-#include "app/licence_edit.h"
 #include "tests/app/app_fixture.h"
 
 namespace {
@@ -44,9 +45,15 @@ TEST_P(LicenceEdit, RefusesTypingCuttingAndPastingButCopies) {
     UINT message;
     WPARAM wParam;
   } refused[] = {
-      {"a", WM_CHAR, u'a'},          {"Backspace", WM_CHAR, 0x08},   {"Ctrl+V", WM_CHAR, 0x16},
-      {"Ctrl+X", WM_CHAR, 0x18},     {"Ctrl+Z", WM_CHAR, 0x1A},      {"U+0103", WM_CHAR, 0x0103},
-      {"Delete", WM_KEYDOWN, VK_DELETE}, {"Home", WM_KEYDOWN, VK_HOME}, {"cut", WM_CUT, 0},
+      {"a", WM_CHAR, u'a'},
+      {"Backspace", WM_CHAR, 0x08},
+      {"Ctrl+V", WM_CHAR, 0x16},
+      {"Ctrl+X", WM_CHAR, 0x18},
+      {"Ctrl+Z", WM_CHAR, 0x1A},
+      {"U+0103", WM_CHAR, 0x0103},
+      {"Delete", WM_KEYDOWN, VK_DELETE},
+      {"Home", WM_KEYDOWN, VK_HOME},
+      {"cut", WM_CUT, 0},
       {"paste", WM_PASTE, 0},
   };
   for (const Message& m : refused) {

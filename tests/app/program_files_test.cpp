@@ -1,11 +1,12 @@
 // The default installation directory: ProgramFilesDir in the native view of
 // the registry, and the directory it gives when the value is odd.
+#include "app/program_files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "app/program_files.h"
 #include "desktop/registry_entries.h"
 #include "platform/machine.h"
 #include "platform/registry.h"

@@ -1,8 +1,9 @@
 // The quit confirmation, the overwrite-or-update question and the folder
 // browser's wrapper, on both backends.
+#include "app/secondary_dialogs.h"
+
 #include <gtest/gtest.h>
 
-#include "app/secondary_dialogs.h"
 #include "platform/folder_browser.h"
 #include "tests/app/app_fixture.h"
 

@@ -1,10 +1,11 @@
 // The application's start-up: the switch, the build-date line, and whole
 // runs of the start-up hook on the console.
+#include "app/setup_app.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/setup_app.h"
 #include "platform/registry.h"
 #include "platform/runtime.h"
 #include "platform/text.h"
@@ -84,8 +85,7 @@ TEST_F(StartUp, SilentRunCountsDownInstallsAndTellsWhereTheFilesWent) {
   ASSERT_NE(five, std::string::npos);
   ASSERT_NE(one, std::string::npos);
   EXPECT_LT(five, one);
-  EXPECT_NE(out.find("Installed 2 files (5005 bytes) into C:\\Program Files\\Ombra\\QuendaZorvel."),
-            std::string::npos)
+  EXPECT_NE(out.find("Installed 2 files (5005 bytes) into C:\\Program Files\\Ombra\\QuendaZorvel."), std::string::npos)
       << out;
   EXPECT_NE(out.find("; the files are in " + Host(u"C:\\Program Files\\Ombra\\QuendaZorvel")), std::string::npos);
   EXPECT_TRUE(Messages().empty());
@@ -115,8 +115,8 @@ class FileTypes : public qztest::AppTest {};
 
 TEST_F(FileTypes, StartingAndCancellingAtOnceRemovesTheFourRegistrations) {
   qztest::UseBackend(qztest::Backend::console);
-  const char16_t* keys[] = {u".asc", u"Quenda.Schematic", u".cir", u"Quenda.Netlist",
-                            u".raw", u"Quenda.Rawfile",   u".asy", u"Quenda.Symbol", u".txt"};
+  const char16_t* keys[] = {u".asc", u"Quenda.Schematic", u".cir", u"Quenda.Netlist", u".raw", u"Quenda.Rawfile",
+                            u".asy", u"Quenda.Symbol",    u".txt"};
   for (const char16_t* name : keys) {
     win::HKEY key = nullptr;
     ASSERT_EQ(win::RegCreateKeyExW(win::HKEY_CLASSES_ROOT, name, 0, nullptr, win::REG_OPTION_NON_VOLATILE,
@@ -132,7 +132,8 @@ TEST_F(FileTypes, StartingAndCancellingAtOnceRemovesTheFourRegistrations) {
   ::testing::internal::GetCapturedStderr();
   for (const char16_t* name : keys) {
     win::HKEY key = nullptr;
-    bool present = win::RegOpenKeyExW(win::HKEY_CLASSES_ROOT, name, 0, win::KEY_QUERY_VALUE, &key) == win::ERROR_SUCCESS;
+    bool present =
+        win::RegOpenKeyExW(win::HKEY_CLASSES_ROOT, name, 0, win::KEY_QUERY_VALUE, &key) == win::ERROR_SUCCESS;
     if (key) win::RegCloseKey(key);
     EXPECT_EQ(present, std::u16string_view(name) == u".txt") << win::WideToUtf8(name);
   }

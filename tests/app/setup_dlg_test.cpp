@@ -96,11 +96,16 @@ TEST_P(MainDialog, EnableRulesInEachState) {
   std::set<int> acceptedAmd64 = acceptedX86;
   acceptedAmd64.insert(IDC_VERSION_LIST);
   const Row rows[] = {
-      {pending, true, {IDC_ACCEPT, IDC_DECLINE}},   {pending, false, {IDC_ACCEPT, IDC_DECLINE}},
-      {accepted, true, acceptedAmd64},              {accepted, false, acceptedX86},
-      {countdown, true, {}},                        {countdown, false, {}},
-      {installing, true, {}},                       {installing, false, {}},
-      {finishing, true, acceptedAmd64},             {finishing, false, acceptedX86},
+      {pending, true, {IDC_ACCEPT, IDC_DECLINE}},
+      {pending, false, {IDC_ACCEPT, IDC_DECLINE}},
+      {accepted, true, acceptedAmd64},
+      {accepted, false, acceptedX86},
+      {countdown, true, {}},
+      {countdown, false, {}},
+      {installing, true, {}},
+      {installing, false, {}},
+      {finishing, true, acceptedAmd64},
+      {finishing, false, acceptedX86},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::to_string(row.state) + (row.native64 ? " AMD64" : " x86"));

@@ -19,7 +19,10 @@ TEST(CommandLineTail, ArgumentsAreJoinedAndQuotedAsWindowsReadsThemBack) {
       {{"setup", ""}, u"\"\""},
       {{"setup", "say \"hi\""}, u"\"say \\\"hi\\\"\""},
       {{"setup", "C:\\dir with space\\"}, u"\"C:\\dir with space\\\\\""},
-      {{"setup", "\xE2\x88\x92" "AcceptedLicense"}, u"\u2212AcceptedLicense"},
+      {{"setup",
+        "\xE2\x88\x92"
+        "AcceptedLicense"},
+       u"\u2212AcceptedLicense"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(win::WideToUtf8(c.tail));

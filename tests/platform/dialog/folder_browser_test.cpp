@@ -1,5 +1,7 @@
 // The folder browser on both backends: the callback's messages, the
 // selection and status line, and what the run returns.
+#include "platform/folder_browser.h"
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/folder_browser.h"
 #include "tests/platform/dialog/test_backends.h"
 #include "tests/support/temp_machine.h"
 

@@ -133,7 +133,8 @@ TEST_F(QtBackend, MessageBoxOfAnotherThreadIsShownOnTheWindowThreadAndWaitsForIt
   std::atomic<int> answer{0};
   std::atomic<bool> done{false};
   std::thread worker([&] {
-    MessageBoxRequest request{nullptr, u"Really?\r\nSure?", u"Quenda Zorvel", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2};
+    MessageBoxRequest request{nullptr, u"Really?\r\nSure?", u"Quenda Zorvel",
+                              MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2};
     answer = ActiveBackend().ShowMessageBox(request);
     done = true;
   });

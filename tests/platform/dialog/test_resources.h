@@ -24,8 +24,8 @@ inline const win::ResourceModule& TestResources() {
     win::DialogTemplate d;
     d.id = kTestDialog;
     d.extended = true;
-    d.style = win::DS_SETFONT | win::DS_FIXEDSYS | win::WS_POPUP | win::WS_VISIBLE | win::WS_CAPTION |
-              win::WS_SYSMENU | win::WS_THICKFRAME;
+    d.style = win::DS_SETFONT | win::DS_FIXEDSYS | win::WS_POPUP | win::WS_VISIBLE | win::WS_CAPTION | win::WS_SYSMENU |
+              win::WS_THICKFRAME;
     d.x = 10, d.y = 20, d.cx = 200, d.cy = 100;
     d.caption = u"Test Dialog";
     d.fontFace = u"MS Shell Dlg";
@@ -35,7 +35,8 @@ inline const win::ResourceModule& TestResources() {
         {win::IDOK, u"Button", u"OK", child | win::WS_TABSTOP | win::BS_DEFPUSHBUTTON, 0, 140, 80, 50, 14},
         {win::IDCANCEL, u"Button", u"Cancel", child | win::WS_TABSTOP, 0, 10, 80, 50, 14},
         {kLineEdit, u"Edit", u"", child | win::WS_BORDER | win::WS_TABSTOP | win::ES_AUTOHSCROLL, 0, 10, 10, 100, 14},
-        {kMultiLineEdit, u"Edit", u"", child | win::WS_BORDER | win::WS_VSCROLL | win::ES_MULTILINE, 0, 10, 30, 100, 40},
+        {kMultiLineEdit, u"Edit", u"", child | win::WS_BORDER | win::WS_VSCROLL | win::ES_MULTILINE, 0, 10, 30, 100,
+         40},
         {kLabel, u"Static", u"Label", child | win::SS_CENTER | win::WS_GROUP, 0, 120, 10, 70, 10},
         {kCombo, u"ComboBox", u"", child | win::CBS_DROPDOWNLIST | win::WS_TABSTOP, 0, 120, 25, 70, 60},
         {kFirstRadio, u"Button", u"First", child | win::BS_AUTORADIOBUTTON | win::WS_GROUP, 0, 120, 45, 70, 10},
