@@ -1,63 +1,62 @@
-// The installation as the dialog runs it until the installation driver
-// takes over: the shared state filled from the dialog, the worker on its own
-// thread and a 200 ms timer that shows its status until it is done.
+// The main dialog as the installation driver sees it.
 #include "app/install_now.h"
 
+#include "app/secondary_dialogs.h"
 #include "app/setup_dlg.h"
-#include "engine/file_helpers.h"
-#include "engine/install_state.h"
-#include "engine/install_worker.h"
-#include "platform/thread.h"
+#include "engine/install_driver.h"
 #include "res/resource.h"
 
 namespace qz {
 namespace {
 
-constexpr win::UINT_PTR kProgressTimer = 1;
-constexpr win::UINT kProgressPeriod = 200;
+class SetUpDialogForDriver : public InstallDialog {
+ public:
+  explicit SetUpDialogForDriver(CSetUpDlg& dialog) : dialog_(dialog) {}
+
+  void ExchangeData(bool readControls) override { dialog_.UpdateData(readControls ? win::TRUE : win::FALSE); }
+  std::u16string DirectoryText() const override { return dialog_.m_directoryText; }
+  int SelectedVersion() const override {
+    int selected = dialog_.m_versionList.GetCurSel();
+    return selected < 0 ? 0 : selected;
+  }
+  void EnableControl(int id, bool enable) override {
+    if (win::CWnd* control = dialog_.GetDlgItem(id)) control->EnableWindow(enable ? win::TRUE : win::FALSE);
+  }
+  void SetInstalling(bool installing) override { dialog_.m_installing = installing; }
+  void ShowStatusNow(std::u16string_view text) override {
+    dialog_.m_statusLineText = text;
+    dialog_.SetDlgItemText(IDC_STATUS_LINE, dialog_.m_statusLineText);
+    RepaintNow();
+  }
+  void ClearStatusText() override { dialog_.m_statusLineText.clear(); }
+  void RepaintNow() override { dialog_.RedrawWindow(); }
+  uintptr_t SetTimer(uintptr_t id, unsigned milliseconds) override {
+    return dialog_.SetTimer(id, milliseconds, nullptr);
+  }
+  void KillTimer(uintptr_t id) override { dialog_.KillTimer(id); }
+  void SetTimerId(uintptr_t id) override { dialog_.m_timerId = id; }
+  std::optional<bool> AskOverwriteOrUpdate() override {
+    CUpdateOnly question(&dialog_);
+    if (question.DoModal() != win::IDOK) return std::nullopt;
+    return question.m_updateChoice != 0;
+  }
+  void CloseWithOk() override { dialog_.OnOK(); }
+  win::HWND Window() const override { return dialog_.GetSafeHwnd(); }
+
+ private:
+  CSetUpDlg& dialog_;
+};
 
 }  // namespace
 
 void RunInstallNow(CSetUpDlg& dialog) {
-  dialog.UpdateData(win::TRUE);
-  InstallState& state = SharedInstallState();
-  int choice = dialog.m_versionList.GetCurSel();
-  state.executableChoice = choice < 0 ? 0 : choice;
-  // A silent run updates an existing installation; the question of an
-  // interactive run comes with the driver.
-  std::u16string mainExecutable =
-      JoinInstallPath(dialog.m_directoryText, state.executableChoice == 0 ? u"Zorvelx86.exe" : u"Zorvelx64.exe");
-  state.updateInstall = state.silentInstall && FileExists(mainExecutable) ? 1 : 0;
-  state.targetDirectory = dialog.m_directoryText;
-  state.SetInstallDone(false);
-  dialog.m_installing = true;
-  dialog.UpdateData(win::FALSE);
-  dialog.m_timerId = SetTimerRetrying(dialog, kProgressTimer, kProgressPeriod);
-  if (!win::BeginThread(InstallWorker, nullptr)) {
-    dialog.KillTimer(dialog.m_timerId);
-    dialog.m_timerId = 0;
-    dialog.m_installing = false;
-    dialog.UpdateData(win::FALSE);
-    ShowMessage(u"Could not start the installation.");
-  }
+  SetUpDialogForDriver driverView(dialog);
+  OnInstallNow(driverView);
 }
 
 void OnInstallTimer(CSetUpDlg& dialog, win::UINT_PTR timerId) {
-  InstallState& state = SharedInstallState();
-  if (!state.InstallDone()) {
-    dialog.m_statusLineText = state.StatusText();
-    dialog.SetDlgItemText(IDC_STATUS_LINE, dialog.m_statusLineText);
-    dialog.RedrawWindow();
-    dialog.Default();
-    return;
-  }
-  dialog.m_installing = false;
-  dialog.m_statusLineText.clear();
-  dialog.UpdateData(win::FALSE);
-  dialog.RedrawWindow();
-  dialog.KillTimer(timerId);
-  dialog.m_timerId = 0;
-  dialog.OnOK();
+  SetUpDialogForDriver driverView(dialog);
+  qz::OnInstallTimer(driverView, timerId);
   dialog.Default();
 }
 

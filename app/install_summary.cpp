@@ -7,6 +7,7 @@
 #include "platform/console.h"
 #include "platform/dialog_backend.h"
 #include "platform/file_system.h"
+#include "platform/journal.h"
 #include "platform/machine.h"
 #include "platform/text.h"
 
@@ -32,6 +33,28 @@ void CountTree(const std::u16string& directory, TreeTotals& totals) {
   }
 }
 
+// The links that uninstall.info lists, one line each.
+void ReportLinks(const std::u16string& directory) {
+  win::File log = win::File::Open(directory + u"\\uninstall.info", win::OpenMode::read);
+  if (!log) return;
+  std::string text(64 * 1024, '\0');
+  text.resize(log.Read(text.data(), text.size()));
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    win::ConsoleLine(u"  " + win::Utf8ToWide(text.substr(start, end - start)));
+    start = end + 2;
+  }
+}
+
+// What the installer ran: regsvr32 for the preview handlers, the product's start.
+void ReportJournal() {
+  for (const win::JournalEntry& e : win::ReadJournal())
+    win::ConsoleLine(u"  ran " + e.program + u" " + e.arguments + u" (exit code " +
+                     win::Utf8ToWide(std::to_string(e.exitCode)) + u")");
+}
+
 }  // namespace
 
 void ReportInstallation() {
@@ -44,6 +67,9 @@ void ReportInstallation() {
                                win::Utf8ToWide(std::to_string(totals.bytes)), state.targetDirectory));
   win::ConsoleLine(win::Utf8ToWide("The emulated machine is " + win::MachineRoot() + "; the files are in " +
                                    win::HostPath(state.targetDirectory)));
+  ReportLinks(state.targetDirectory);
+  ReportJournal();
+  win::ConsoleLine(win::Utf8ToWide("Registry entries: " + win::MachineRoot() + "/registry.reg"));
 }
 
 }  // namespace qz

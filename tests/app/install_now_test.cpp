@@ -78,7 +78,6 @@ TEST_F(SilentInstallNow, UpdatesAnExistingInstallationAndOverwritesOtherwise) {
       {"silent over the x64 build", true, u"C:\\Target\\Zorvelx64.exe", 1},
       {"silent over the x86 build only", true, u"C:\\Target\\Zorvelx86.exe", 0},
       {"silent into an empty directory", true, nullptr, 0},
-      {"interactive over the x64 build", false, u"C:\\Target\\Zorvelx64.exe", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
