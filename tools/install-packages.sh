@@ -2,7 +2,7 @@
 # Installs the Debian packages that building and testing need (Debian 12, as root).
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config ccache clang
+  build-essential cmake ninja-build pkg-config ccache clang libclang-rt-14-dev
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libxcb1-dev xvfb liblnk-utils fonts-dejavu-core
 )
