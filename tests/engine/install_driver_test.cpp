@@ -18,6 +18,7 @@
 #include "platform/top_level_windows.h"
 #include "tests/support/temp_machine.h"
 #include "tests/support/test_catalogue.h"
+#include "tests/support/xvfb_display.h"
 
 namespace {
 
@@ -289,6 +290,48 @@ TEST_F(InstallDriver, TimerThatCannotBeSetIsTriedOften) {
   while (!qz::SharedInstallState().InstallDone() && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(5ms);
   EXPECT_TRUE(qz::SharedInstallState().InstallDone());
+}
+
+// The same driver against real windows of an X display: the windows are
+// closed by their own programs, so the driver's waits are real.
+class InstallDriverOnX11 : public InstallDriver {
+ protected:
+  static void TearDownTestSuite() { qztest::XvfbDisplay::Stop(); }
+  void SetUp() override {
+    InstallDriver::SetUp();
+    if (!qztest::XvfbDisplay::Start()) GTEST_SKIP() << "Xvfb is not installed";
+    qztest::XvfbDisplay::Use();
+    win::SetSleepHook(nullptr);
+  }
+  void TearDown() override {
+    display_.StopWindows();
+    ::unsetenv("DISPLAY");
+    InstallDriver::TearDown();
+  }
+  qztest::XvfbDisplay display_;
+};
+
+TEST_F(InstallDriverOnX11, AWindowThatClosesLetsTheInstallationGoOn) {
+  ASSERT_NE(display_.StartWindow("Quenda Zorvel - test.asc", true), 0u);
+  win::TopLevelWindow installer = display_.StartWindow("Quenda Zorvel Installer", false);
+  win::TopLevelWindow other = display_.StartWindow("Quenda Zorvel x", false);
+  qz::OnInstallNow(dialog_);
+  EXPECT_TRUE(Boxes().empty());
+  ASSERT_TRUE(Started());
+  RunToCompletion();
+  EXPECT_TRUE(win::IsTopLevelWindow(installer));
+  EXPECT_TRUE(win::IsTopLevelWindow(other));
+}
+
+TEST_F(InstallDriverOnX11, AWindowThatStaysDelaysAndStopsTheInstallation) {
+  ASSERT_NE(display_.StartWindow("Quenda Zorvel", false), 0u);
+  auto start = std::chrono::steady_clock::now();
+  qz::OnInstallNow(dialog_);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_GE(seconds, 11.0);  // 21 waits of half a second, then one more
+  EXPECT_EQ(Boxes(), (std::vector<std::u16string>{
+                         u"Please close all other windows named\r\n     \"Quenda Zorvel\" before installing."}));
+  EXPECT_FALSE(Started());
 }
 
 }  // namespace

@@ -12,60 +12,26 @@
 #include <thread>
 
 #include "platform/text.h"
+#include "tests/support/xvfb_display.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// An Xvfb display of our own, for the length of the test suite's process.
-class XvfbDisplay : public ::testing::Test {
+class XvfbWindows : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (::system("command -v Xvfb >/dev/null 2>&1") != 0) return;
-    display_ = ":" + std::to_string(90 + ::getpid() % 500);
-    server_ = ::fork();
-    if (server_ == 0) {
-      ::execlp("Xvfb", "Xvfb", display_.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24", nullptr);
-      ::_exit(127);
-    }
-    std::string lock = "/tmp/.X11-unix/X" + display_.substr(1);
-    for (int i = 0; i < 100 && ::access(lock.c_str(), F_OK) != 0; ++i) std::this_thread::sleep_for(50ms);
-  }
-  static void TearDownTestSuite() {
-    if (server_ > 0) {
-      ::kill(server_, SIGTERM);
-      ::waitpid(server_, nullptr, 0);
-    }
-  }
+  static void TearDownTestSuite() { qztest::XvfbDisplay::Stop(); }
   void SetUp() override {
-    if (server_ <= 0) GTEST_SKIP() << "Xvfb is not installed";
-    ::setenv("DISPLAY", display_.c_str(), 1);
-    win::SetTopLevelWindowSystem(nullptr);
+    if (!qztest::XvfbDisplay::Start()) GTEST_SKIP() << "Xvfb is not installed";
+    qztest::XvfbDisplay::Use();
   }
   void TearDown() override {
-    for (pid_t c : clients_) {
-      ::kill(c, SIGTERM);
-      ::waitpid(c, nullptr, 0);
-    }
+    display_.StopWindows();
     win::SetTopLevelWindowSystem(nullptr);
     ::unsetenv("DISPLAY");
   }
-  // Starts a test window and waits until it is listed.
   win::TopLevelWindow StartWindow(const std::string& title, const char* behaviour) {
-    int out[2];
-    if (::pipe(out) != 0) return 0;
-    pid_t pid = ::fork();
-    if (pid == 0) {
-      ::dup2(out[1], 1);
-      ::execl(QZXTESTWINDOW_PATH, "qzxtestwindow", title.c_str(), behaviour, "30", nullptr);
-      ::_exit(127);
-    }
-    ::close(out[1]);
-    clients_.push_back(pid);
-    char line[32] = {};
-    ssize_t n = ::read(out[0], line, sizeof line - 1);
-    ::close(out[0]);
-    return n > 0 ? win::TopLevelWindow(std::strtoul(line, nullptr, 10)) : 0;
+    return display_.StartWindow(title, std::string(behaviour) == "closes");
   }
   bool Gone(win::TopLevelWindow w) {
     for (int i = 0; i < 50; ++i) {
@@ -75,12 +41,10 @@ class XvfbDisplay : public ::testing::Test {
     return false;
   }
 
-  static inline std::string display_;
-  static inline pid_t server_ = 0;
-  std::vector<pid_t> clients_;
+  qztest::XvfbDisplay display_;
 };
 
-TEST_F(XvfbDisplay, ListsTitlesFromTheTopAndClosesOnRequest) {
+TEST_F(XvfbWindows, ListsTitlesFromTheTopAndClosesOnRequest) {
   win::TopLevelWindow first = StartWindow("Quenda Zorvel - test.asc", "closes");
   win::TopLevelWindow second = StartWindow("Quenda Zorvel", "ignores");
   ASSERT_NE(first, 0u);
