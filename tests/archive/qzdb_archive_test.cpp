@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "archive_test_util.h"
-#include "tests/support/temp_machine.h"
+#include "tests/support/qzdb_run.h"
 
 namespace {
 
@@ -14,25 +14,9 @@ using archivetest::DocBytes;
 using archivetest::Ind;
 using archivetest::Res;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
+using Outcome = qztest::QzdbOutcome;
 
-class QzdbArchive : public qztest::TempMachine {
- protected:
-  std::string HostFile(const std::string& name) const { return root_ + "/work/" + name; }
-  void Put(const std::string& name, const std::string& contents) const {
-    qztest::WriteHostFile(HostFile(name), contents);
-  }
-
-  Outcome Qzdb(const std::string& arguments) const {
-    std::string out = root_ + "/qzdb.out", err = root_ + "/qzdb.err";
-    std::string command = "cd '" + root_ + "/work' && '" QZDB_PATH "' " + arguments + " >'" + out + "' 2>'" + err + "'";
-    int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, qztest::ReadHostFile(out), qztest::ReadHostFile(err)};
-  }
-};
+using QzdbArchive = qztest::QzdbRun;
 
 TEST_F(QzdbArchive, MergeOfEachKindAndItsExitStatus) {
   Put("standard.cap", DocBytes<qz::CCapacitorDoc>({Cap(u"Mine", u"M1", 1e-6f), Cap(u"Acme", u"a1", 2e-9f)}));

@@ -5,32 +5,16 @@
 #include <cstdlib>
 
 #include "tests/models/model_test_support.h"
-#include "tests/support/temp_machine.h"
+#include "tests/support/qzdb_run.h"
 
 namespace {
 
 using qzmodels::SplitCrLf;
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
+using Outcome = qztest::QzdbOutcome;
 
-class QzdbModels : public qztest::TempMachine {
+class QzdbModels : public qztest::QzdbRun {
  protected:
-  std::string HostFile(const std::string& name) const { return root_ + "/work/" + name; }
-
-  void Put(const std::string& name, const std::string& contents) const {
-    qztest::WriteHostFile(HostFile(name), contents);
-  }
-
-  Outcome Qzdb(const std::string& arguments) const {
-    std::string out = root_ + "/qzdb.out", err = root_ + "/qzdb.err";
-    std::string command = "cd '" + root_ + "/work' && '" QZDB_PATH "' " + arguments + " >'" + out + "' 2>'" + err + "'";
-    int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, qztest::ReadHostFile(out), qztest::ReadHostFile(err)};
-  }
-
   void SetUp() override {
     TempMachine::SetUp();
     Put("standard.BJT", "* mine\r\n.model MINE NPN(BF=1)\r\n.model Q1 NPN(BF=1)\r\n");
