@@ -503,8 +503,9 @@ class Parser {
 
 // --- Output -----------------------------------------------------------------
 
-std::string WideLiteral(const std::string& bytes) {
-  std::string out = "u\"";
+// A C++ string literal of the bytes, with the prefix ("u" for a wide one).
+std::string Literal(const char* prefix, const std::string& bytes) {
+  std::string out = std::string(prefix) + "\"";
   for (unsigned char c : bytes) {
     if (c == '"' || c == '\\' || c == '?' || c < 0x20 || c >= 0x7F) {
       char buf[8];
@@ -517,19 +518,8 @@ std::string WideLiteral(const std::string& bytes) {
   return out + "\"";
 }
 
-std::string ByteLiteral(const std::string& bytes) {
-  std::string out = "\"";
-  for (unsigned char c : bytes) {
-    if (c == '"' || c == '\\' || c == '?' || c < 0x20 || c >= 0x7F) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\%03o", c);
-      out += buf;
-    } else {
-      out += char(c);
-    }
-  }
-  return out + "\"";
-}
+std::string WideLiteral(const std::string& bytes) { return Literal("u", bytes); }
+std::string ByteLiteral(const std::string& bytes) { return Literal("", bytes); }
 
 std::string Hex(long long v) {
   char buf[24];

@@ -14,6 +14,7 @@
 #include "platform/shell_folders.h"
 #include "platform/shell_link_file.h"
 #include "tests/desktop/desktop_machine.h"
+#include "tests/support/run_capturing.h"
 
 namespace {
 
@@ -91,17 +92,6 @@ class Shortcuts : public qztest::DesktopMachine {
   }
 };
 
-std::string RunCapturing(const std::string& command) {
-  std::string output;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return output;
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) output.append(buffer.data(), n);
-  ::pclose(pipe);
-  return output;
-}
-
 TEST_F(Shortcuts, LinkSetFollowsTheChoiceAndTheArchitecture) {
   const std::string main = "Link:" + U8(StartMenuFolder()) + "\\Quenda Zorvel.lnk\r\nLink:" + U8(DesktopFolder()) +
                            "\\Quenda Zorvel.lnk\r\n";
@@ -159,7 +149,7 @@ TEST_F(Shortcuts, LnkinfoReadsTheWrittenLinks) {
   };
   for (const Expected& link : links) {
     SCOPED_TRACE(U8(link.path));
-    std::string info = RunCapturing("lnkinfo '" + Host(link.path) + "' 2>&1");
+    std::string info = qztest::RunCapturing("lnkinfo '" + Host(link.path) + "' 2>&1");
     EXPECT_NE(info.find("Local path\t\t\t: " + U8(kProductDir) + "\\" + link.executable + ".exe"), std::string::npos)
         << info;
     EXPECT_NE(info.find("Working directory\t\t: " + U8(kProductDir)), std::string::npos) << info;

@@ -10,6 +10,7 @@
 #include "platform/machine.h"
 #include "platform/shell_link_file.h"
 #include "platform/text.h"
+#include "tests/support/run_capturing.h"
 #include "tests/support/temp_machine.h"
 
 namespace {
@@ -52,22 +53,11 @@ class ShellLinkTest : public qztest::TempMachine {
   IPersistFile* file_ = nullptr;
 };
 
-std::string RunCapturing(const std::string& command) {
-  std::string output;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return output;
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) output.append(buffer.data(), n);
-  ::pclose(pipe);
-  return output;
-}
-
 TEST_F(ShellLinkTest, LnkinfoReadsTheTargetWorkingDirectoryAndDescription) {
   if (std::system("command -v lnkinfo >/dev/null 2>&1") != 0) GTEST_SKIP() << "lnkinfo (liblnk-utils) is not installed";
   const std::u16string path = UserProfileDirectory() + u"\\Desktop\\Quenda Zorvel.lnk";
   MakeInstallerLink(path);
-  std::string info = RunCapturing("lnkinfo '" + Host(path) + "' 2>&1");
+  std::string info = qztest::RunCapturing("lnkinfo '" + Host(path) + "' 2>&1");
   EXPECT_NE(info.find("Local path\t\t\t: C:\\Program Files\\Ombra\\QuendaZorvel\\Zorvelx64.exe"), std::string::npos)
       << info;
   EXPECT_NE(info.find("Working directory\t\t: C:\\Program Files\\Ombra\\QuendaZorvel"), std::string::npos) << info;
