@@ -371,17 +371,19 @@ std::u16string WindowsPathOfHost(std::string_view hostPath) {
   return out;
 }
 
-std::optional<std::u16string> GetEnvironmentVariable(std::u16string_view name) {
-  if (const char* raw = std::getenv(WideToUtf8(name).c_str())) {
-    if (*raw == '\0') return std::nullopt;
-    return Utf8ToWide(raw);
-  }
+namespace {
+
+struct DefaultVariable {
+  std::u16string_view name;
+  std::u16string value;
+  // Holds a Windows path: a host value such as TMP=/tmp belongs to the
+  // host's own programs and means nothing on the machine.
+  bool isPath = true;
+};
+
+std::optional<DefaultVariable> DefaultVariableNamed(std::u16string_view name) {
   const std::u16string profile = UserProfileDirectory();
-  struct Default {
-    std::u16string_view name;
-    std::u16string value;
-  };
-  const Default defaults[] = {
+  const DefaultVariable defaults[] = {
       {u"COMSPEC", u"C:\\windows\\system32\\cmd.exe"},
       {u"SystemRoot", u"C:\\windows"},
       {u"windir", u"C:\\windows"},
@@ -390,20 +392,32 @@ std::optional<std::u16string> GetEnvironmentVariable(std::u16string_view name) {
       {u"LOCALAPPDATA", profile + u"\\AppData\\Local"},
       {u"TEMP", profile + u"\\AppData\\Local\\Temp"},
       {u"TMP", profile + u"\\AppData\\Local\\Temp"},
-      {u"USERNAME", UserName()},
+      {u"USERNAME", UserName(), false},
       {u"ProgramFiles", u"C:\\Program Files"},
   };
-  for (const Default& d : defaults)
-    if (EqualsNoCaseAscii(d.name, name)) {
-      // The host may spell a variable in another case (Windows does not care).
-      std::string upper;
-      for (char16_t c : name) upper.push_back(char(FoldAsciiUpper(c)));
-      if (const char* raw = std::getenv(upper.c_str())) {
-        if (*raw == '\0') return std::nullopt;
-        return Utf8ToWide(raw);
-      }
-      return d.value;
-    }
+  for (const DefaultVariable& d : defaults)
+    if (EqualsNoCaseAscii(d.name, name)) return d;
+  return std::nullopt;
+}
+
+// The host's value of a variable, in the spelling asked for or, for the
+// machine's own variables, in capitals (Windows does not care about case).
+const char* HostVariable(std::u16string_view name, bool alsoUpperCase) {
+  if (const char* raw = std::getenv(WideToUtf8(name).c_str())) return raw;
+  if (!alsoUpperCase) return nullptr;
+  std::string upper;
+  for (char16_t c : name) upper.push_back(char(FoldAsciiUpper(c)));
+  return std::getenv(upper.c_str());
+}
+
+}  // namespace
+
+std::optional<std::u16string> GetEnvironmentVariable(std::u16string_view name) {
+  const std::optional<DefaultVariable> fallback = DefaultVariableNamed(name);
+  const char* raw = HostVariable(name, fallback.has_value());
+  if (raw && *raw == '\0') return std::nullopt;
+  if (raw && !(fallback && fallback->isPath && raw[0] == '/')) return Utf8ToWide(raw);
+  if (fallback) return fallback->value;
   return std::nullopt;
 }
 

@@ -134,6 +134,14 @@ TEST_F(FileSystem, EnvironmentDefaultsAndRemoval) {
   EXPECT_FALSE(win::GetEnvironmentVariable(u"COMSPEC"));
   ::unsetenv("COMSPEC");
   EXPECT_FALSE(win::GetEnvironmentVariable(u"QZ_NO_SUCH_VARIABLE"));
+  // A host path in one of the machine's path variables is the host's, not
+  // the machine's: the machine keeps its own value.
+  ::setenv("TMP", "/tmp", 1);
+  ::setenv("TEMP", "/var/tmp", 1);
+  EXPECT_EQ(win::SystemTemporaryDirectory(), win::UserProfileDirectory() + u"\\AppData\\Local\\Temp\\");
+  ::setenv("USERNAME", "/not-a-path-variable", 1);
+  EXPECT_EQ(win::GetEnvironmentVariable(u"USERNAME"), u"/not-a-path-variable");
+  ::unsetenv("USERNAME");
 }
 
 TEST_F(FileSystem, FaultInjectorFailsTheNthOperationAndCounts) {
