@@ -75,11 +75,14 @@ build_full() {
   QZ_TARGETS=qzdemotree bash "$src/tools/build.sh" "$work/tools" -DCMAKE_BUILD_TYPE=Release -DQZ_BUILD_TESTS=OFF \
     >"$work/build-tools.log"
   tree=$work/fullscale-tree
-  if [ ! -f "$work/fullscale.stamp" ]; then
+  # The cached tree is the generator's output: a changed generator makes it anew.
+  local generator
+  generator=$(sha256sum "$work/tools/tools/demotree/qzdemotree" | cut -d' ' -f1)
+  if [ "$(cat "$work/fullscale.stamp" 2>/dev/null)" != "$generator" ]; then
     log "generating the full-scale tree"
     rm -rf "$tree"
     "$work/tools/tools/demotree/qzdemotree" --full-scale "$tree"
-    touch "$work/fullscale.stamp"
+    echo "$generator" >"$work/fullscale.stamp"
   fi
   log "building the installer and the timing programs (Release)"
   QZ_TARGETS="QuendaZorvelSetup qzsystemtools qzdemotree qz_install_run qz_merge_sweep" \

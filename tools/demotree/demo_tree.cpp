@@ -104,6 +104,8 @@ void WriteDemoTree(const fs::path& root) {
 }
 
 void WriteFullScaleTree(const fs::path& root) {
+  // Files of at most this many bytes are stored plain by the packer.
+  constexpr uint64_t kPlainLimit = 1024;
   constexpr int kFiles = 8592, kSmall = 2742, kIncompressible = 1705;
   constexpr uint64_t kInstalled = 99317150;
   fs::remove_all(root);
@@ -112,13 +114,15 @@ void WriteFullScaleTree(const fs::path& root) {
   WriteModelLibraries(root / "lib" / "cmp", r, 3000);
   WriteArchiveDatabases(root / "lib" / "cmp", r, 3000);
   uint64_t written = 0;
-  int count = 0;
+  int count = 0, fixedSmall = 0;
   for (auto& e : fs::recursive_directory_iterator(root))
-    if (e.is_regular_file()) written += e.file_size(), ++count;
-  // The fixed files above are all compressible; the rest fill the statistics.
-  const int compressible = kFiles - kSmall - kIncompressible - count;
+    if (e.is_regular_file()) written += e.file_size(), ++count, fixedSmall += e.file_size() <= kPlainLimit;
+  // The fixed files above are compressible apart from the few small enough
+  // to be stored plain (the readme); the rest fill the statistics.
+  const int small = kSmall - fixedSmall;
+  const int compressible = kFiles - kSmall - kIncompressible - (count - fixedSmall);
   std::vector<uint64_t> sizes;
-  for (int i = 0; i < kSmall; ++i) sizes.push_back(r.Between(180, 1024));
+  for (int i = 0; i < small; ++i) sizes.push_back(r.Between(180, kPlainLimit));
   for (int i = 0; i < kIncompressible; ++i) sizes.push_back(r.Between(1100, 24000));
   uint64_t fixed = written;
   for (uint64_t s : sizes) fixed += s;
@@ -135,10 +139,10 @@ void WriteFullScaleTree(const fs::path& root) {
   sizes.back() += remaining % uint64_t(compressible);
   for (size_t i = 0; i < sizes.size(); ++i) {
     char name[64];
-    const char* dir = i < size_t(kSmall) ? "sym" : i < size_t(kSmall + kIncompressible) ? "sub" : "examples";
+    const char* dir = i < size_t(small) ? "sym" : i < size_t(small + kIncompressible) ? "sub" : "examples";
     std::snprintf(name, sizeof name, "%s/f%02zu/file%05zu.%s", dir, i % 50, i, i % 3 ? "asc" : "asy");
     fs::path file = (std::string(dir) == "examples" ? root : root / "lib") / name;
-    std::string contents = i >= size_t(kSmall) && i < size_t(kSmall + kIncompressible)
+    std::string contents = i >= size_t(small) && i < size_t(small + kIncompressible)
                                ? Incompressible(r, sizes[i])
                                : TextLike(r, sizes[i], name);
     WriteFile(file, contents, i < 6);
