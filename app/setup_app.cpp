@@ -1,5 +1,6 @@
 #include "app/setup_app.h"
 
+#include "app/licence_switch.h"
 #include "app/setup_dlg.h"
 #include "desktop/registry_entries.h"
 #include "engine/install_state.h"
@@ -18,20 +19,9 @@ struct FileType {
 constexpr FileType kFileTypes[] = {
     {u".asc", u"Schematic"}, {u".cir", u"Netlist"}, {u".raw", u"Rawfile"}, {u".asy", u"Symbol"}};
 
-constexpr std::u16string_view kSwitch = u"AcceptedLicense";
-
-bool IsSwitchSign(char16_t c) { return c == u'-' || c == u'/' || c == u'\u2212'; }
-
 }  // namespace
 
 CSetUpApp::CSetUpApp() : CWinApp(nullptr) {}
-
-bool HasAcceptedLicenseSwitch(std::u16string_view tail) {
-  size_t at = tail.find(kSwitch);
-  if (at == std::u16string_view::npos || at == 0 || !IsSwitchSign(tail[at - 1])) return false;
-  size_t end = at + kSwitch.size();
-  return end == tail.size() || tail[end] == u' ';
-}
 
 std::u16string BuildDateLine(std::string_view date, std::string_view time) {
   return win::Format(u"build date %ls, %ls US Pacific", win::WidenLatin1(date), win::WidenLatin1(time));

@@ -16,11 +16,6 @@ class CSetUpApp : public win::CWinApp {
   win::BOOL InitInstance() override;
 };
 
-// Whether the command-line tail carries the switch: the first "AcceptedLicense"
-// (case-sensitive), not at the tail's start, right after "-", "/" or U+2212,
-// and followed by the end or a blank.
-bool HasAcceptedLicenseSwitch(std::u16string_view commandLineTail);
-
 // "build date %ls, %ls US Pacific" from the compiler's date and time texts.
 std::u16string BuildDateLine(std::string_view date, std::string_view time);
 // The line for this build.

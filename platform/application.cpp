@@ -92,6 +92,11 @@ std::shared_ptr<DialogBackend> ChooseBackend(int& argc, char** argv, BackendFact
   bool display = HasEnvironment("DISPLAY") || HasEnvironment("WAYLAND_DISPLAY") || HasEnvironment("QT_QPA_PLATFORM");
   if (choice != "console" && (display || choice == "qt") && windowSystem)
     if (std::shared_ptr<DialogBackend> backend = windowSystem(argc, argv)) return backend;
+  if (HasEnvironment("QZ_VIRTUAL_TIME")) {
+    // Tests of whole runs: timers and pauses pass at once.
+    SetSleepHook([](unsigned) {});
+    return CreateConsoleBackend({.virtualTime = true});
+  }
   return CreateConsoleBackend();
 }
 

@@ -2,9 +2,23 @@
 // injector: the Nth operation of a kind from now fails with a chosen error.
 // Every operation is counted whether or not a fault is armed, so a test can
 // learn how many operations of a kind a run makes and then fail each one.
+//
+// A test that runs the whole program can reach the same counts through the
+// environment, read once at the first operation:
+//   QZ_FAULT_KILL=<kind>:<n>   the process kills itself (SIGKILL) at the nth
+//                              operation of the kind, before it happens;
+//   QZ_FAULT_FAIL=<kind>:<n>   the nth operation of the kind fails with a
+//                              hard I/O error (for files a root user could
+//                              read whatever their permissions);
+//   QZ_FAULT_TRACE=<host file> each operation appends "<kind> <n>" to the
+//                              file, with the path for opens, removes and
+//                              renames.
+// <kind> is an Op's name as below (open, write, rename, registry, ...).
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -36,8 +50,12 @@ void Reset();
 uint64_t Count(Op op);
 
 // Called by the layer before each operation: the error to fail it with, or
-// none. Cheap when nothing is armed.
-FileErrorKind Check(Op op);
+// none. Cheap when nothing is armed. The path only goes to the trace.
+FileErrorKind Check(Op op, std::u16string_view path = {});
+
+// The kind of the name used in QZ_FAULT_KILL and the trace.
+std::optional<Op> OpNamed(std::string_view name);
+std::string_view NameOf(Op op);
 // Called by the layer before a write: how many of the bytes may be written.
 uint64_t AllowedWrite(uint64_t bytes);
 // Gives back what an allowed write did not use.

@@ -199,7 +199,7 @@ int OpenHost(const std::string& host, bool exists, OpenMode mode, bool* created)
 
 File File::Open(std::u16string_view path, OpenMode mode, Share share) {
   File f;
-  if (FileErrorKind k = faults::Check(Op::open); k != FileErrorKind::none) {
+  if (FileErrorKind k = faults::Check(Op::open, path); k != FileErrorKind::none) {
     f.error_ = Fail(k);
     return f;
   }
@@ -429,7 +429,7 @@ FileError CreateDirectory(std::u16string_view path) {
 }
 
 FileError RemoveDirectory(std::u16string_view path) {
-  if (FileErrorKind k = faults::Check(Op::remove); k != FileErrorKind::none) return Fail(k);
+  if (FileErrorKind k = faults::Check(Op::remove, path); k != FileErrorKind::none) return Fail(k);
   std::string host = HostPath(path);
   if (host.empty()) return Fail(FileErrorKind::badPath);
   if (::rmdir(host.c_str()) != 0) return FromErrnoAt(host);
@@ -438,7 +438,7 @@ FileError RemoveDirectory(std::u16string_view path) {
 }
 
 FileError RemoveFile(std::u16string_view path) {
-  if (FileErrorKind k = faults::Check(Op::remove); k != FileErrorKind::none) return Fail(k);
+  if (FileErrorKind k = faults::Check(Op::remove, path); k != FileErrorKind::none) return Fail(k);
   bool exists = false;
   struct stat st;
   std::string host = ResolveHostPath(path, &exists, &st);
@@ -455,7 +455,7 @@ FileError RemoveFile(std::u16string_view path) {
 }
 
 FileError RenameFile(std::u16string_view from, std::u16string_view to, bool replaceExisting) {
-  if (FileErrorKind k = faults::Check(Op::rename); k != FileErrorKind::none) return Fail(k);
+  if (FileErrorKind k = faults::Check(Op::rename, to); k != FileErrorKind::none) return Fail(k);
   std::string hostFrom = HostPath(from);
   std::string hostTo = HostPath(to);
   if (hostFrom.empty() || hostTo.empty()) return Fail(FileErrorKind::badPath);

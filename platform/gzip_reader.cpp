@@ -35,7 +35,7 @@ GzipReader::~GzipReader() {
 
 GzipReader GzipReader::Open(std::u16string_view path) {
   GzipReader reader;
-  if (faults::Check(faults::Op::open) != FileErrorKind::none) return reader;
+  if (faults::Check(faults::Op::open, path) != FileErrorKind::none) return reader;
   std::string host = HostPath(path);
   if (host.empty()) return reader;
   reader.file_ = gzopen(host.c_str(), "rb");

@@ -8,7 +8,7 @@ seconds=${1:-60}
 src=$(cd "$(dirname "$0")/.." && pwd)
 dir=$src/build/fuzz
 targets=(fuzz_archive_reader fuzz_load_capacitor fuzz_load_inductor fuzz_load_resistor
-  fuzz_model_library fuzz_registry_file fuzz_gunzip fuzz_find_no_case)
+  fuzz_model_library fuzz_registry_file fuzz_gunzip fuzz_find_no_case fuzz_licence_switch)
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

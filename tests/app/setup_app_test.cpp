@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/licence_switch.h"
 #include "platform/registry.h"
 #include "platform/runtime.h"
 #include "platform/text.h"

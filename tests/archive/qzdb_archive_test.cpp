@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <filesystem>
 
 #include "archive_test_util.h"
 #include "tests/support/qzdb_run.h"
@@ -64,6 +67,96 @@ TEST_F(QzdbArchive, DumpOfAFileThatCannotBeRead) {
   run = Qzdb("dump bad.cap");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("Unexpected file format."), std::string::npos) << run.err;
+}
+
+// Bad input gets a message and status 1, and OUTPUT stays as it was (or
+// absent): a missing file, a directory, a file that cannot be read (a fault:
+// root reads any file), a truncated or random file, a file of another kind.
+class QzdbArchiveBadInput : public QzdbArchive {
+ protected:
+  void SetUp() override {
+    QzdbArchive::SetUp();
+    user_ = DocBytes<qz::CCapacitorDoc>({Cap(u"Mine", u"M1", 1e-6f), Cap(u"Mine", u"M2", 2e-6f)});
+    Put("user.cap", user_);
+    Put("shipped.cap", DocBytes<qz::CCapacitorDoc>({Cap(u"Acme", u"A1", 1e-9f)}));
+    Put("trunc.cap", user_.substr(0, user_.size() - 3));
+    Put("random.cap", Random(700));
+    Put("resistors.res", DocBytes<qz::CResistorDoc>({Res(u"Acme", u"R10", 10)}));
+    std::filesystem::create_directories(HostFile("folder.cap"));
+  }
+  static std::string Random(size_t n) {
+    std::string bytes(n, '\0');
+    uint32_t x = 2463534242u;
+    for (char& c : bytes) {
+      x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+      c = char(x >> 24);
+    }
+    return bytes;
+  }
+  std::string user_;
+};
+
+TEST_F(QzdbArchiveBadInput, DumpSaysWhyAndFails) {
+  struct Case {
+    const char* arguments;
+    const char* environment;
+    const char* message;
+  } cases[] = {
+      {"dump folder.cap", "", "folder.cap was not found."},
+      {"dump trunc.cap", "", "Unexpected file format."},
+      {"dump random.cap", "", "Unexpected file format."},
+      {"dump --kind res user.cap", "", "Unexpected file format."},
+      {"dump user.cap", "QZ_FAULT_FAIL=read:1", "hardware I/O error"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    Outcome run = Qzdb(c.arguments, c.environment);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+}
+
+TEST_F(QzdbArchiveBadInput, MergeSaysWhyAndLeavesTheOutputAsItWas) {
+  struct Case {
+    const char* arguments;
+    const char* environment;
+    const char* message;
+  } cases[] = {
+      {"merge out.cap missing.cap user.cap", "", "missing.cap is not a file that can be read"},
+      {"merge out.cap folder.cap user.cap", "", "folder.cap is not a file that can be read"},
+      {"merge out.cap random.cap user.cap", "", "random.cap is not a capacitor database"},
+      {"merge --kind cap out.cap resistors.res user.cap", "", "resistors.res is not a capacitor database"},
+      {"merge out.cap trunc.cap user.cap", "", "Unexpected file format."},
+      {"merge user.cap trunc.cap user.cap", "", "the merge failed; user.cap is unchanged"},
+      {"merge user.cap shipped.cap trunc.cap", "", "Unexpected file format."},
+      {"merge user.cap shipped.cap user.cap", "QZ_FAULT_FAIL=read:6", "the merge failed; user.cap is unchanged"},
+      {"merge user.cap shipped.cap user.cap", "QZ_FAULT_FAIL=write:2", "hardware I/O error"},
+      {"merge missing/out.cap shipped.cap user.cap", "", "cannot create a new file beside missing/out.cap"},
+      {"merge folder.cap shipped.cap user.cap", "", "cannot replace folder.cap"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.environment) + " " + c.arguments);
+    Outcome run = Qzdb(c.arguments, c.environment);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(qztest::ReadHostFile(HostFile("user.cap")), user_);
+    struct stat st;
+    EXPECT_NE(::stat(HostFile("out.cap").c_str(), &st), 0) << "out.cap written";
+    EXPECT_TRUE(std::filesystem::is_directory(HostFile("folder.cap")));
+    EXPECT_EQ(std::filesystem::directory_iterator(HostFile("folder.cap")), std::filesystem::directory_iterator());
+  }
+}
+
+// The installer copies the shipped file over an installed file of another
+// kind without a backup; qzdb, given files by hand, keeps one.
+TEST_F(QzdbArchiveBadInput, InstalledFileOfAnotherKindIsKeptBeforeItIsReplaced) {
+  Outcome run = Qzdb("merge random.cap shipped.cap random.cap");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("random.cap is not a capacitor database: it is kept as random.cap.bak"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("random.cap.bak")), Random(700));
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("random.cap")), qztest::ReadHostFile(HostFile("shipped.cap")));
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ TEST_F(InstallThread, StatusLinesAreWholeAndDoneMeansEveryFileIsThere) {
   state.executableChoice = 1;
   state.updateInstall = 0;
   state.SetInstallDone(false);
+  state.SetStatusText(u"");  // an earlier test's last line is not this worker's
   ASSERT_TRUE(win::BeginThread(qz::InstallWorker, nullptr));
   size_t polls = 0;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);

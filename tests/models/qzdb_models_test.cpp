@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "tests/models/model_test_support.h"
 #include "tests/support/qzdb_run.h"
@@ -85,6 +86,43 @@ TEST_F(QzdbModels, HelpSaysWhatItIsFor) {
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("bjt, mos, jft, dio"), std::string::npos);
   EXPECT_NE(run.out.find("release sync"), std::string::npos);
+}
+
+// Bad input gets a message and status 1, and OUTPUT stays as it was (or
+// absent). A truncated library is not among them: cut at a line end it is a
+// shorter library, cut inside a statement it still reads as one.
+TEST_F(QzdbModels, BadInputSaysWhyAndLeavesTheOutputAsItWas) {
+  const std::string mine = qztest::ReadHostFile(HostFile("standard.BJT"));
+  std::string binary(600, '\0');
+  for (size_t i = 0; i < binary.size(); ++i) binary[i] = char((i * 7919) >> 3);
+  Put("random.bjt", binary);
+  Put("capacitors.cap", std::string("\x01\x00\xFF\xFF\x01\x00\x0D\x00" "CCapacitorRec", 21));
+  std::filesystem::create_directories(HostFile("folder.bjt"));
+  struct Case {
+    const char* arguments;
+    const char* environment;
+    const char* message;
+  } cases[] = {
+      {"dump random.bjt", "", "random.bjt holds no .model statement"},
+      {"dump --kind bjt capacitors.cap", "", "capacitors.cap holds no .model statement"},
+      {"dump folder.bjt", "", "cannot read the model library"},
+      {"dump standard.BJT", "QZ_FAULT_FAIL=read:1", "cannot read the model library"},
+      {"merge out.bjt random.bjt standard.BJT", "", "random.bjt is not a BJT model library"},
+      {"merge out.bjt folder.bjt standard.BJT", "", "folder.bjt is not a file that can be read"},
+      {"merge out.bjt shipped.tmp folder.bjt", "", "the merge failed; out.bjt is unchanged"},
+      {"merge standard.BJT shipped.tmp standard.BJT", "QZ_FAULT_FAIL=write:2", "standard.BJT is unchanged"},
+      {"merge folder.bjt shipped.tmp standard.BJT", "", "cannot replace folder.bjt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.environment) + " " + c.arguments);
+    Outcome run = Qzdb(c.arguments, c.environment);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(qztest::ReadHostFile(HostFile("standard.BJT")), mine);
+    EXPECT_FALSE(std::filesystem::exists(HostFile("out.bjt")));
+    EXPECT_TRUE(std::filesystem::is_empty(HostFile("folder.bjt")));
+  }
 }
 
 }  // namespace

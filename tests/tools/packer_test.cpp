@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 
 #include "tests/support/temp_machine.h"
 
@@ -118,6 +122,97 @@ TEST_F(PackerTree, ListCommandPrintsTabsAndTotals) {
   EXPECT_NE(listing.find(".\\a.txt\t5\t0\t0\n"), std::string::npos) << listing;
   EXPECT_NE(listing.find("total\t2 files\t2005 bytes installed"), std::string::npos) << listing;
   EXPECT_NE(std::system((std::string(QZPACK_PATH) + " list /nonexistent 2>/dev/null").c_str()), 0);
+}
+
+// qzpack as a build runs it, given what it cannot pack or write: a message
+// naming the cause, status 1, and the generated files of an earlier run as
+// they were.
+class PackerCommand : public PackerTree {
+ protected:
+  void SetUp() override {
+    PackerTree::SetUp();
+    Put("tree/a.txt", "hello");
+    Put("tree/lib/b.txt", std::string(3000, 'b'));
+    ASSERT_EQ(Qzpack("generate tree out").status, 0);
+    for (const char* f : {"payload_catalogue.cpp", "payload_data.S", "payload_data.bin"})
+      generated_[f] = qztest::ReadHostFile((root_ / "out" / f).string());
+  }
+  struct Outcome {
+    int status;
+    std::string err;
+  };
+  Outcome Qzpack(const std::string& arguments) {
+    std::string err = (root_ / "qzpack.err").string();
+    std::string command = "cd '" + root_.string() + "' && timeout 20 '" QZPACK_PATH "' " + arguments + " >/dev/null 2>'" +
+                          err + "'";
+    int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, qztest::ReadHostFile(err)};
+  }
+  // What the earlier run generated is all there is in out/.
+  void ExpectEarlierOutput() {
+    size_t files = 0;
+    for (const auto& item : fs::directory_iterator(root_ / "out")) {
+      ++files;
+      std::string name = item.path().filename().string();
+      EXPECT_EQ(qztest::ReadHostFile(item.path().string()), generated_[name]) << name;
+    }
+    EXPECT_EQ(files, generated_.size());
+  }
+  std::map<std::string, std::string> generated_;
+};
+
+TEST_F(PackerCommand, BadTreeOrOutputSaysWhyAndKeepsTheEarlierOutput) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path& tree)> make;
+    const char* arguments;
+    const char* message;
+  } cases[] = {
+      {"missing tree", [](const fs::path&) {}, "generate missing out", "not a directory: missing"},
+      {"file for a tree", [](const fs::path&) {}, "generate tree/a.txt out", "not a directory: tree/a.txt"},
+      {"dangling link", [](const fs::path& t) { fs::create_symlink("/nonexistent", t / "gone.txt"); },
+       "generate tree out", "not a regular file: tree/gone.txt"},
+      {"named pipe", [](const fs::path& t) { ::mkfifo((t / "pipe").c_str(), 0644); }, "generate tree out",
+       "not a regular file: tree/pipe"},
+      {"linked folder", [](const fs::path& t) { fs::create_directory_symlink(t / "lib", t / "linked"); },
+       "generate tree out", "link to a folder, whose files would be left out: tree/linked"},
+      {"empty file", [](const fs::path& t) { qztest::WriteHostFile((t / "zero.txt").string(), ""); },
+       "generate tree out", "empty file: tree/zero.txt"},
+      {"file for the output folder", [](const fs::path&) {}, "generate tree tree/a.txt", "tree/a.txt"},
+      {"folder for a generated file",
+       [](const fs::path& t) {
+         qztest::WriteHostFile((t / "new.txt").string(), "changes the catalogue");
+         fs::create_directories(t.parent_path() / "other");
+         for (const auto& item : fs::directory_iterator(t.parent_path() / "out"))
+           fs::copy_file(item.path(), t.parent_path() / "other" / item.path().filename());
+         fs::remove(t.parent_path() / "other" / "payload_catalogue.cpp");
+         fs::create_directory(t.parent_path() / "other" / "payload_catalogue.cpp");
+       },
+       "generate tree other", "not a regular file: other/payload_catalogue.cpp"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.make(root_ / "tree");
+    Outcome run = Qzpack(c.arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    ExpectEarlierOutput();
+    for (const char* made : {"gone.txt", "pipe", "linked", "zero.txt", "new.txt"}) fs::remove(root_ / "tree" / made);
+  }
+  // The generated set that a failed run left: the old files, no new one.
+  std::string other = (root_ / "other").string();
+  EXPECT_EQ(qztest::ReadHostFile(other + "/payload_data.bin"), generated_["payload_data.bin"]);
+  EXPECT_FALSE(fs::exists(other + "/payload_data.bin.partial"));
+}
+
+// Root reads a file whatever its permissions: the case needs another user.
+TEST_F(PackerCommand, UnreadableFileSaysWhy) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads files without read permission";
+  ::chmod((root_ / "tree" / "a.txt").c_str(), 0);
+  Outcome run = Qzpack("generate tree out");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot read tree/a.txt"), std::string::npos) << run.err;
+  ExpectEarlierOutput();
 }
 
 }  // namespace

@@ -108,14 +108,23 @@ bool Dump(std::u16string_view file, const DumpOptions& options) {
   return !std::ferror(stdout);
 }
 
+template <class Doc>
+bool Holds(std::u16string_view file) {
+  return qz::CheckDatabaseHeader(file, Doc::Record::ThisClass()->className);
+}
+
 }  // namespace
 
 std::vector<DbKind> ArchiveKinds() {
   return {
-      {"cap", "cap", &qz::MergeCapacitorDatabase, &Dump<qz::CCapacitorDoc>},
-      {"ind", "ind", &qz::MergeInductorDatabase, &Dump<qz::CInductorDoc>},
-      {"bead", "bead", &qz::MergeInductorDatabase, &Dump<qz::CInductorDoc>},
-      {"res", "res", &qz::MergeResistorDatabase, &Dump<qz::CResistorDoc>},
+      {"cap", "cap", &qz::MergeCapacitorDatabase, &Dump<qz::CCapacitorDoc>, "capacitor database",
+       &Holds<qz::CCapacitorDoc>, true},
+      {"ind", "ind", &qz::MergeInductorDatabase, &Dump<qz::CInductorDoc>, "inductor database",
+       &Holds<qz::CInductorDoc>, true},
+      {"bead", "bead", &qz::MergeInductorDatabase, &Dump<qz::CInductorDoc>, "ferrite bead database",
+       &Holds<qz::CInductorDoc>, true},
+      {"res", "res", &qz::MergeResistorDatabase, &Dump<qz::CResistorDoc>, "resistor database",
+       &Holds<qz::CResistorDoc>, true},
   };
 }
 

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "db_kind.h"
+#include "engine/file_helpers.h"
+#include "models/backup_before_sync.h"
+#include "platform/file_system.h"
 #include "platform/machine.h"
 
 namespace {
@@ -32,6 +35,9 @@ int Usage(int status) {
                "       and the result is written to OUTPUT. Message boxes go to standard error.\n"
                "       Exit status 0 when the merge succeeded, 1 when it failed. A backup\n"
                "       that cannot be made aborts as in the installer, with exit status 0.\n"
+               "       Unlike the installer, it refuses a SHIPPED file of another kind, keeps\n"
+               "       an INSTALLED file of another kind as INSTALLED.bak before SHIPPED\n"
+               "       replaces it, and leaves OUTPUT as it was when the merge fails.\n"
                "dump   prints the records of FILE, one per line (--csv: as CSV with a header);\n"
                "       a model library as the name, a tab and the statement. Exit status 1\n"
                "       when FILE cannot be read.\n"
@@ -72,6 +78,41 @@ std::u16string WindowsPath(const char* hostPath) {
   return win::WindowsPathOfHost(p);
 }
 
+int Refuse(const std::string& why) {
+  std::fprintf(stderr, "qzdb: %s\n", why.c_str());
+  return 1;
+}
+
+// The installer's merge, guarded for files given by hand: the shipped file
+// must be of the kind, an installed file of another kind is kept as a
+// backup before the shipped file is copied over it, and the result goes to
+// a new file that replaces OUTPUT only when the whole merge succeeded.
+int Merge(const qzdb::DbKind& kind, const std::string& output, const std::string& shipped,
+          const std::string& installed) {
+  const std::u16string out = WindowsPath(output.c_str()), ship = WindowsPath(shipped.c_str()),
+                       inst = WindowsPath(installed.c_str());
+  if (!qz::FileExists(ship)) return Refuse(shipped + " is not a file that can be read");
+  if (!kind.holds(ship)) return Refuse(shipped + " is not a " + kind.description + " (or cannot be read)");
+  if (kind.copiesOverOtherKinds && qz::FileExists(inst) && !kind.holds(inst)) {
+    qz::BackupBeforeSync(inst);
+    std::fprintf(stderr, "qzdb: %s is not a %s: it is kept as %s.bak, and %s takes its place\n", installed.c_str(),
+                 kind.description.c_str(), installed.c_str(), shipped.c_str());
+  }
+  std::u16string temporary;
+  win::File reserved = win::CreateTemporaryFile(&temporary, qz::ParentDirectory(out));
+  if (!reserved || !reserved.Close()) return Refuse("cannot create a new file beside " + output);
+  if (!kind.merge(temporary, ship, inst)) {
+    win::RemoveFile(temporary);
+    return Refuse("the merge failed; " + output + " is unchanged");
+  }
+  if (auto status = win::GetFileStatus(out); status && status->readOnly) win::SetReadOnly(out, false);
+  if (win::RenameFile(temporary, out, true)) {
+    win::RemoveFile(temporary);
+    return Refuse("cannot replace " + output + "; it is unchanged");
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,8 +139,7 @@ int main(int argc, char** argv) {
   if (command == "merge" && paths.size() == 3 && !csv) {
     const qzdb::DbKind* kind = FindKind(kinds, kindName, paths[2]);
     if (!kind) return Usage(2);
-    return kind->merge(WindowsPath(paths[0].c_str()), WindowsPath(paths[1].c_str()), WindowsPath(paths[2].c_str())) ? 0
-                                                                                                                    : 1;
+    return Merge(*kind, paths[0], paths[1], paths[2]);
   }
   if (command == "dump" && paths.size() == 1) {
     const qzdb::DbKind* kind = FindKind(kinds, kindName, paths[0]);

@@ -1,0 +1,277 @@
+// The real installer, killed with SIGKILL at many points of an update over an
+// installation whose eight databases hold a user's own entries, then run
+// again to its end: no user entry and no database may be lost.
+//
+// The kill points are operations of the platform layer, counted by kind
+// (QZ_FAULT_KILL), chosen from the trace of an uninterrupted update
+// (QZ_FAULT_TRACE): every step of each merge (its backup, its save's new
+// file, write, close and rename, the removal of the shipped copy), and points
+// spread over the rest of the run. Virtual time (QZ_VIRTUAL_TIME) skips the
+// countdown and the pauses.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_machine.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+constexpr const char* kDatabases[] = {"bead", "bjt", "cap", "dio", "ind", "jft", "mos", "res"};
+constexpr const char* kCmp = "drive_c/Program Files/Ombra/QuendaZorvel/lib/cmp";
+constexpr int kUserEntries = 40;
+constexpr size_t kSpreadPoints = 12;
+
+struct RunResult {
+  int status = -1;  // exit status, or -1 when killed by a signal
+  int signal = 0;
+  std::string output;
+};
+
+// Runs a program with extra environment variables, its output captured.
+RunResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env,
+              const fs::path& outputFile) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
+    FILE* out = std::freopen(outputFile.c_str(), "w", stdout);
+    if (!out || ::dup2(::fileno(stdout), 2) < 0) ::_exit(127);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  int raw = 0;
+  ::waitpid(pid, &raw, 0);
+  RunResult r;
+  if (WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
+  if (WIFSIGNALED(raw)) r.signal = WTERMSIG(raw);
+  r.output = qztest::ReadHostFile(outputFile.string());
+  return r;
+}
+
+// One line of the trace: the operation's kind, its number among the
+// operations of that kind, and its path if it has one.
+struct TracedOp {
+  std::string kind;
+  unsigned long n = 0;
+  std::string path;
+  std::string Spec() const { return kind + ":" + std::to_string(n); }
+};
+
+std::vector<TracedOp> ReadTrace(const fs::path& file) {
+  std::vector<TracedOp> ops;
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    TracedOp op;
+    fields >> op.kind >> op.n;
+    std::getline(fields >> std::ws, op.path);
+    ops.push_back(std::move(op));
+  }
+  return ops;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+struct KillPoint {
+  TracedOp op;
+  std::string what;
+};
+
+// Where a merge of one database touches its files, in the order it does:
+// from the first look at the installed file to the removal of the shipped
+// copy, its backup and the last open, write, close and rename (the save).
+std::vector<KillPoint> PointsOfMerge(const std::vector<TracedOp>& ops, const std::string& db, size_t& first,
+                                     size_t& last) {
+  const std::string file = "\\lib\\cmp\\standard." + db;
+  auto next = [&](size_t from, auto test) {
+    for (size_t i = from; i < ops.size(); ++i)
+      if (test(ops[i])) return i;
+    return ops.size();
+  };
+  auto kind = [](const char* k) { return [k](const TracedOp& o) { return o.kind == k; }; };
+  size_t start = next(0, [&](const TracedOp& o) { return o.kind == "open" && EndsWith(o.path, file); });
+  size_t end = next(start, kind("remove"));
+  if (end >= ops.size()) return {};
+  auto lastBefore = [&](const char* k) {
+    for (size_t i = end; i-- > start;)
+      if (ops[i].kind == k) return i;
+    return ops.size();
+  };
+  size_t backup = next(start, [&](const TracedOp& o) { return o.kind == "open" && EndsWith(o.path, file + ".bak"); });
+  std::vector<std::pair<size_t, const char*>> chosen = {
+      {start, "merge starts"},           {backup, "backup opened"},
+      {next(backup + 1, kind("write")), "backup written"},
+      {lastBefore("open"), "save's file opened"},
+      {lastBefore("write"), "save written"}, {lastBefore("close"), "save closed"},
+      {lastBefore("rename"), "save renamed over the database"}, {end, "shipped copy removed"}};
+  first = start;
+  last = end;
+  std::vector<KillPoint> points;
+  std::set<size_t> taken;
+  for (const auto& [i, what] : chosen)
+    if (i < ops.size() && i <= end && taken.insert(i).second) points.push_back({ops[i], "standard." + db + ": " + what});
+  return points;
+}
+
+class UpdateCrash : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // The runs sync every save: on a memory file system that costs nothing.
+    const char* tmp = std::getenv("TMPDIR");
+    fs::path parent = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (tmp && *tmp ? tmp : "/tmp");
+    std::string templ = (parent / "qz-crash-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
+    work_ = new fs::path(templ);
+  }
+  static void TearDownTestSuite() {
+    std::error_code ec;
+    fs::remove_all(*work_, ec);
+    delete work_;
+  }
+
+  static fs::path Cmp(const fs::path& machine) { return machine / kCmp; }
+
+  RunResult Installer(const fs::path& machine, std::vector<std::pair<std::string, std::string>> env) {
+    env.insert(env.end(), {{"QZ_SYSTEM_ROOT", machine.string()},
+                           {"QZ_UI", "console"},
+                           {"QZ_VIRTUAL_TIME", "1"},
+                           {"QZ_SYSTEM_TOOLS", QZSYSTEMTOOLS_PATH}});
+    return RunProgram({QZ_SETUP_PATH, "-AcceptedLicense"}, env, *work_ / "installer.out");
+  }
+
+  // The records of a database as qzdb prints them; nullopt when it cannot
+  // be loaded.
+  std::optional<std::set<std::string>> Dump(const fs::path& file, const std::string& kind) {
+    RunResult r = RunProgram({QZDB_PATH, "dump", "--kind", kind, file.string()}, {}, *work_ / "dump.out");
+    if (r.status != 0) return std::nullopt;
+    std::set<std::string> lines;
+    std::istringstream in(r.output);
+    for (std::string line; std::getline(in, line);) lines.insert(line);
+    return lines;
+  }
+
+  // An installation with the user's entries in all eight databases, and
+  // the trace of an uninterrupted update over it.
+  void PrepareInstallation() {
+    base_ = *work_ / "base";
+    ASSERT_EQ(Installer(base_, {}).status, 0);
+    fs::path user = *work_ / "user";
+    fs::create_directories(user);
+    ASSERT_EQ(RunProgram({QZDEMOTREE_PATH, "--user-databases", user.string(), std::to_string(kUserEntries)}, {},
+                  *work_ / "demotree.out")
+                  .status,
+              0);
+    for (const char* db : kDatabases)
+      fs::copy_file(user / (std::string("standard.") + db), Cmp(base_) / (std::string("standard.") + db),
+                    fs::copy_options::overwrite_existing);
+
+    fs::path reference = *work_ / "reference";
+    fs::copy(base_, reference, fs::copy_options::recursive);
+    fs::path trace = *work_ / "trace.txt";
+    RunResult r = Installer(reference, {{"QZ_FAULT_TRACE", trace.string()}});
+    ASSERT_EQ(r.status, 0) << r.output;
+    ASSERT_EQ(r.output.find("Trouble"), std::string::npos) << r.output;
+    trace_ = ReadTrace(trace);
+    // The user's entries that an update keeps: those that no shipped entry
+    // replaces, as the merge leaves them.
+    for (const char* db : kDatabases) {
+      std::string name = std::string("standard.") + db;
+      auto mine = Dump(user / name, db);
+      auto merged = Dump(Cmp(reference) / name, db);
+      ASSERT_TRUE(mine && merged) << name;
+      std::set<std::string> kept;
+      std::set_intersection(mine->begin(), mine->end(), merged->begin(), merged->end(),
+                            std::inserter(kept, kept.end()));
+      ASSERT_GE(kept.size(), size_t(kUserEntries) / 4) << name;
+      kept_.push_back(std::move(kept));
+    }
+  }
+
+  std::vector<KillPoint> ChooseKillPoints() {
+    std::vector<KillPoint> points;
+    std::vector<bool> inMerge(trace_.size(), false);
+    for (const char* db : kDatabases) {
+      size_t first = 0, last = 0;
+      std::vector<KillPoint> merge = PointsOfMerge(trace_, db, first, last);
+      EXPECT_GE(merge.size(), 6u) << db;
+      points.insert(points.end(), merge.begin(), merge.end());
+      for (size_t i = first; i <= last && !merge.empty(); ++i) inMerge[i] = true;
+    }
+    // Reads change nothing: killing at one is killing at the write before.
+    std::vector<size_t> rest;
+    for (size_t i = 0; i < trace_.size(); ++i)
+      if (!inMerge[i] && trace_[i].kind != "read") rest.push_back(i);
+    for (size_t k = 0; k < kSpreadPoints && !rest.empty(); ++k) {
+      const TracedOp& op = trace_[rest[(2 * k + 1) * rest.size() / (2 * kSpreadPoints)]];
+      points.push_back({op, "elsewhere: " + op.Spec() + (op.path.empty() ? "" : " " + op.path)});
+    }
+    return points;
+  }
+
+  // Killed at the point, then run again: every database loads, and each
+  // entry of the user's that the update keeps is in it or in its backup.
+  void KillAndRerun(const KillPoint& point) {
+    fs::path machine = *work_ / "machine";
+    std::error_code ec;
+    fs::remove_all(machine, ec);
+    fs::copy(base_, machine, fs::copy_options::recursive);
+    RunResult killed = Installer(machine, {{"QZ_FAULT_KILL", point.op.Spec()}});
+    EXPECT_EQ(killed.signal, SIGKILL) << "not killed at " << point.op.Spec() << "\n" << killed.output;
+    RunResult again = Installer(machine, {});
+    ASSERT_EQ(again.status, 0) << again.output;
+    EXPECT_EQ(again.output.find("Trouble"), std::string::npos) << again.output;
+    for (size_t d = 0; d < std::size(kDatabases); ++d) {
+      fs::path file = Cmp(machine) / (std::string("standard.") + kDatabases[d]);
+      auto installed = Dump(file, kDatabases[d]);
+      ASSERT_TRUE(installed) << file << " does not load";
+      std::vector<std::string> missing;
+      std::set_difference(kept_[d].begin(), kept_[d].end(), installed->begin(), installed->end(),
+                          std::back_inserter(missing));
+      if (missing.empty()) continue;
+      fs::path backup = file.string() + ".bak";
+      auto saved = Dump(backup, kDatabases[d]);
+      ASSERT_TRUE(saved) << backup << " does not load, and " << file << " lacks " << missing.size() << " entries";
+      for (const std::string& entry : missing) EXPECT_TRUE(saved->count(entry)) << file << " lost: " << entry;
+    }
+  }
+
+  static fs::path* work_;
+  fs::path base_;
+  std::vector<TracedOp> trace_;
+  std::vector<std::set<std::string>> kept_;
+};
+
+fs::path* UpdateCrash::work_ = nullptr;
+
+TEST_F(UpdateCrash, NoUserEntryIsLostWhereverTheUpdateIsKilled) {
+  ASSERT_NO_FATAL_FAILURE(PrepareInstallation());
+  std::vector<KillPoint> points = ChooseKillPoints();
+  ASSERT_GE(points.size(), 50u);
+  for (const KillPoint& point : points) {
+    SCOPED_TRACE(point.what + " (" + point.op.Spec() + ")");
+    KillAndRerun(point);
+    if (HasFatalFailure()) return;
+  }
+  std::cout << "[ killed ] " << points.size() << " points of the update\n";
+}
+
+}  // namespace
