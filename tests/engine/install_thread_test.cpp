@@ -26,6 +26,9 @@ TEST_F(InstallThread, StatusLinesAreWholeAndDoneMeansEveryFileIsThere) {
   state.executableChoice = 1;
   state.updateInstall = 0;
   state.SetInstallDone(false);
+  // The status line of an earlier test in this process would otherwise be
+  // read before the worker has cleared it.
+  state.SetStatusText(u"");
   ASSERT_TRUE(win::BeginThread(qz::InstallWorker, nullptr));
   size_t polls = 0;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
