@@ -1,6 +1,6 @@
 #include "engine/member_extraction.h"
 
-#include <vector>
+#include <memory>
 
 #include "engine/file_helpers.h"
 #include "platform/runtime.h"
@@ -85,9 +85,10 @@ std::optional<std::u16string> GunzipInPlace(std::u16string_view path) {
 }
 
 std::optional<std::u16string> GunzipToFile(win::GzipReader& reader, win::File& output) {
-  std::vector<unsigned char> block(kGunzipBlock);
+  // Left uninitialised: every byte written out has been decompressed into it first.
+  std::unique_ptr<unsigned char[]> block = std::make_unique_for_overwrite<unsigned char[]>(kGunzipBlock);
   for (;;) {
-    int n = reader.Read(block.data(), kGunzipBlock);
+    int n = reader.Read(block.get(), kGunzipBlock);
     if (n < 0) return reader.ErrorText();
     if (n == 0) {
       bool outputClosed = output.Close();
@@ -96,7 +97,7 @@ std::optional<std::u16string> GunzipToFile(win::GzipReader& reader, win::File& o
       if (!outputClosed) return u"uncompress(): failed fwrite";
       return std::nullopt;
     }
-    if (output.Write(block.data(), size_t(n)) < size_t(n)) return u"uncompress(): failed fwrite";
+    if (output.Write(block.get(), size_t(n)) < size_t(n)) return u"uncompress(): failed fwrite";
   }
 }
 

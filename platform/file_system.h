@@ -87,6 +87,9 @@ class File {
  private:
   friend bool CopyFileContents(File& source, File& destination);
   int fd_ = -1;
+  // The file's size as the open saw it while the offset is still at the
+  // start, so that a copy knows when it has reached the end; -1 once unknown.
+  int64_t sizeAtStart_ = -1;
   FileError error_;
 };
 

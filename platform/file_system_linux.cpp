@@ -80,6 +80,38 @@ std::u16string StripQuotes(std::u16string v) {
   return v;
 }
 
+std::u16string TemporaryDirectoryForNames();
+
+// A folder of temporary names; where its host folder and status are known,
+// names in it are looked up in its listing.
+struct NamesFolder {
+  std::u16string dir;
+  std::string host;
+  struct stat status {};
+};
+
+// The status of a directory as GetFileStatus reads it, and its host path.
+bool StatDirectory(std::u16string_view path, std::string* host, struct stat* st) {
+  bool exists = false;
+  *host = ResolveHostPath(path, &exists, st);
+  if (exists && S_ISLNK(st->st_mode)) exists = ::stat(host->c_str(), st) == 0;
+  return exists && S_ISDIR(st->st_mode);
+}
+
+NamesFolder TemporaryFolderForNames() {
+  NamesFolder folder;
+  if (auto tmp = GetEnvironmentVariable(u"TMP")) {
+    std::u16string dir = StripQuotes(*tmp);
+    if (StatDirectory(dir, &folder.host, &folder.status)) {
+      folder.dir = WithTrailingBackslash(dir);
+      return folder;
+    }
+  }
+  folder.host.clear();
+  folder.dir = TemporaryDirectoryForNames();
+  return folder;
+}
+
 std::u16string TemporaryDirectoryForNames() {
   if (auto tmp = GetEnvironmentVariable(u"TMP")) {
     std::u16string dir = StripQuotes(*tmp);
@@ -149,12 +181,15 @@ const char* FileErrorKindName(FileErrorKind kind) {
   return "unknown";
 }
 
-File::File(File&& other) noexcept : fd_(other.fd_), error_(other.error_) { other.fd_ = -1; }
+File::File(File&& other) noexcept : fd_(other.fd_), sizeAtStart_(other.sizeAtStart_), error_(other.error_) {
+  other.fd_ = -1;
+}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = other.fd_;
+    sizeAtStart_ = other.sizeAtStart_;
     error_ = other.error_;
     other.fd_ = -1;
   }
@@ -177,6 +212,11 @@ int OpenRetrying(const std::string& host, int flags) {
 
 bool CreatesMissing(OpenMode mode) { return mode == OpenMode::write || mode == OpenMode::createReadWrite; }
 
+// Files opened in these modes usually exist in their exact spelling, so
+// that opening that spelling straight away saves looking it up; the files
+// that are created are usually new, and their folder's listing answers first.
+bool ExpectsExisting(OpenMode mode) { return mode == OpenMode::read || mode == OpenMode::readWrite; }
+
 // Opens the host file; *created tells whether this call created it.
 int OpenHost(const std::string& host, bool exists, OpenMode mode, bool* created) {
   int access = HostFlags(mode) & O_ACCMODE;
@@ -197,6 +237,18 @@ int OpenHost(const std::string& host, bool exists, OpenMode mode, bool* created)
 
 }  // namespace
 
+int OpenHostForReading(std::u16string_view path) {
+  std::string host = SpelledHostPath(path);
+  int fd = host.empty() ? -1 : OpenRetrying(host, O_RDONLY);
+  if (fd >= 0) return fd;
+  host = HostPath(path);
+  if (host.empty()) {
+    errno = ENOENT;
+    return -1;
+  }
+  return OpenRetrying(host, O_RDONLY);
+}
+
 File File::Open(std::u16string_view path, OpenMode mode, Share share) {
   File f;
   if (FileErrorKind k = faults::Check(Op::open, path); k != FileErrorKind::none) {
@@ -204,13 +256,22 @@ File File::Open(std::u16string_view path, OpenMode mode, Share share) {
     return f;
   }
   bool exists = false;
-  std::string host = ResolveHostPath(path, &exists);
-  if (host.empty()) {
-    f.error_ = Fail(FileErrorKind::badPath);
-    return f;
-  }
   bool created = false;
-  int fd = OpenHost(host, exists, mode, &created);
+  std::string host;
+  int fd = -1;
+  if (ExpectsExisting(mode)) {
+    host = SpelledHostPath(path);
+    fd = host.empty() ? -1 : OpenRetrying(host, HostFlags(mode));
+    exists = fd >= 0;
+  }
+  if (fd < 0) {
+    host = ResolveHostPath(path, &exists, nullptr, ExpectsExisting(mode) ? Expect::any : Expect::missing);
+    if (host.empty()) {
+      f.error_ = Fail(FileErrorKind::badPath);
+      return f;
+    }
+    fd = OpenHost(host, exists, mode, &created);
+  }
   if (fd < 0) {
     f.error_ = errno == EEXIST ? Fail(FileErrorKind::alreadyExists, EEXIST) : FromErrnoAt(host);
     return f;
@@ -228,6 +289,7 @@ File File::Open(std::u16string_view path, OpenMode mode, Share share) {
       f.error_ = refused;
       return f;
     }
+    if (!CreatesMissing(mode)) f.sizeAtStart_ = int64_t(st.st_size);
   }
   if (int lock = LockFor(mode, share); lock != 0 && ::flock(fd, lock | LOCK_NB) != 0) {
     f.error_ = errno == EWOULDBLOCK ? Fail(FileErrorKind::sharingViolation, errno) : FromErrno();
@@ -248,6 +310,7 @@ size_t File::Read(void* buffer, size_t size) {
     error_ = Fail(FileErrorKind::invalidFile);
     return 0;
   }
+  sizeAtStart_ = -1;
   if (FileErrorKind k = faults::Check(Op::read); k != FileErrorKind::none) {
     error_ = Fail(k);
     return 0;
@@ -272,6 +335,7 @@ size_t File::Write(const void* buffer, size_t size) {
     error_ = Fail(FileErrorKind::invalidFile);
     return 0;
   }
+  sizeAtStart_ = -1;
   if (FileErrorKind k = faults::Check(Op::write); k != FileErrorKind::none) {
     error_ = Fail(k);
     return 0;
@@ -319,6 +383,11 @@ bool CopyFileContents(File& source, File& destination) {
     destination.error_ = Fail(k);
     return false;
   }
+  // A copy that stops short once the size the open saw has been copied has
+  // met the end of the file, and the call that would only say so is saved.
+  const int64_t sizeAtStart = source.sizeAtStart_;
+  source.sizeAtStart_ = destination.sizeAtStart_ = -1;
+  uint64_t copied = 0;
   for (;;) {
     size_t allowed = size_t(faults::AllowedWrite(kKernelCopyChunk));
     if (allowed == 0) {
@@ -335,10 +404,13 @@ bool CopyFileContents(File& source, File& destination) {
       return false;
     }
     if (n == 0) return true;
+    copied += uint64_t(n);
+    if (size_t(n) < allowed && sizeAtStart >= 0 && copied >= uint64_t(sizeAtStart)) return true;
   }
 }
 
 bool File::Seek(uint64_t offset) {
+  sizeAtStart_ = -1;
   if (fd_ < 0 || ::lseek(fd_, off_t(offset), SEEK_SET) < 0) {
     error_ = fd_ < 0 ? Fail(FileErrorKind::invalidFile) : Fail(FileErrorKind::badSeek, errno);
     return false;
@@ -490,9 +562,11 @@ std::vector<std::u16string> ListDirectory(std::u16string_view path, FileError* e
 }
 
 std::u16string TemporaryFileName() {
-  std::u16string dir = TemporaryDirectoryForNames();
+  NamesFolder folder = TemporaryFolderForNames();
   for (unsigned n = 1; n <= kMaxTemporaryNumber; ++n) {
-    std::u16string candidate = dir + u"tmp" + Utf8ToWide(std::to_string(n));
+    std::string name = "tmp" + std::to_string(n);
+    std::u16string candidate = folder.dir + Utf8ToWide(name);
+    if (!folder.host.empty() && ListedAsMissing(folder.host, folder.status, name)) return candidate;
     if (!NameExists(candidate)) return candidate;
   }
   return {};

@@ -1,9 +1,12 @@
 #include "platform/gzip_reader.h"
 
+#include <unistd.h>
+
 #include <cstring>
 
 #include "platform/fault_injection.h"
 #include "platform/machine.h"
+#include "platform/machine_internal.h"
 #include "platform/text.h"
 
 namespace win {
@@ -36,10 +39,15 @@ GzipReader::~GzipReader() {
 GzipReader GzipReader::Open(std::u16string_view path) {
   GzipReader reader;
   if (faults::Check(faults::Op::open, path) != FileErrorKind::none) return reader;
-  std::string host = HostPath(path);
-  if (host.empty()) return reader;
-  reader.file_ = gzopen(host.c_str(), "rb");
-  if (reader.file_) gzbuffer(reader.file_, kInputBuffer);
+  // The file is opened by the layer, which finds it as every other open does.
+  int fd = OpenHostForReading(path);
+  if (fd < 0) return reader;
+  reader.file_ = gzdopen(fd, "rb");
+  if (!reader.file_) {
+    ::close(fd);
+    return reader;
+  }
+  gzbuffer(reader.file_, kInputBuffer);
   reader.path_ = path;
   return reader;
 }

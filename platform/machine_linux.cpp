@@ -97,6 +97,7 @@ bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 std::vector<std::u16string_view> SplitComponents(std::u16string_view p) {
   std::vector<std::u16string_view> parts;
+  parts.reserve(12);
   size_t i = 0;
   while (i < p.size()) {
     while (i < p.size() && IsSeparator(p[i])) ++i;
@@ -131,6 +132,15 @@ class ListingCache {
  public:
   // known: the directory's status when the caller has just read it.
   std::optional<std::string> Find(const std::string& dir, std::string_view name, const struct stat* known = nullptr) {
+    bool listed = false;
+    return LookUp(dir, name, known, &listed);
+  }
+
+  // Find, also telling whether the directory could be listed at all: only
+  // then does a miss prove that no name of that spelling exists.
+  std::optional<std::string> LookUp(const std::string& dir, std::string_view name, const struct stat* known,
+                                    bool* listed) {
+    *listed = false;
     struct stat st;
     if (known) st = *known;
     else if (::stat(dir.c_str(), &st) != 0) return std::nullopt;
@@ -139,6 +149,7 @@ class ListingCache {
     Listing& listing = listings_[dir];
     if (!listing.valid || listing.racy || listing.modified != ModifiedNanoseconds(st))
       Read(dir, ModifiedNanoseconds(st), listing);
+    *listed = listing.valid;
     auto it = listing.byFolded.find(FoldedName(name));
     if (it == listing.byFolded.end()) return std::nullopt;
     return it->second;
@@ -201,8 +212,15 @@ ListingCache& Listings() {
 }
 
 std::string JoinHost(const std::string& base, const std::vector<std::u16string_view>& parts, size_t count) {
-  std::string out = base;
-  for (size_t i = 0; i < count; ++i) out += "/" + WideToUtf8(parts[i]);
+  size_t length = base.size();
+  for (size_t i = 0; i < count; ++i) length += 1 + parts[i].size();
+  std::string out;
+  out.reserve(length);
+  out += base;
+  for (size_t i = 0; i < count; ++i) {
+    out += '/';
+    out += WideToUtf8(parts[i]);
+  }
   return out;
 }
 
@@ -302,51 +320,121 @@ std::u16string FullWindowsPath(std::u16string_view path) {
   } else {
     return FullWindowsPath(cwd + u"\\" + std::u16string(path));
   }
-  std::vector<std::u16string_view> stack;
-  for (std::u16string_view part : SplitComponents(rest)) {
+  // The components that remain are kept at the front of the same list.
+  std::vector<std::u16string_view> stack = SplitComponents(rest);
+  size_t kept = 0;
+  for (size_t i = 0; i < stack.size(); ++i) {
+    std::u16string_view part = stack[i];
     if (part == u".") continue;
     if (part == u"..") {
-      if (!stack.empty()) stack.pop_back();
+      if (kept > 0) --kept;
       continue;
     }
     for (char16_t c : part)
       if (!IsValidNameCharacter(c)) return {};
-    stack.push_back(part);
+    stack[kept++] = part;
   }
-  std::u16string full = drive;
-  if (stack.empty()) return full + u"\\";
-  for (std::u16string_view part : stack) {
+  std::u16string full;
+  full.reserve(drive.size() + rest.size() + 1);
+  full += drive;
+  if (kept == 0) return full + u"\\";
+  for (size_t i = 0; i < kept; ++i) {
     full += u'\\';
-    full += part;
+    full += stack[i];
   }
   return full;
 }
 
 std::string HostPath(std::u16string_view path) { return ResolveHostPath(path, nullptr); }
 
-std::string ResolveHostPath(std::u16string_view path, bool* exists, struct stat* status) {
-  bool found = true;
-  struct stat unused;
-  if (!exists) exists = &found;
-  if (!status) status = &unused;
-  *exists = false;
-  std::u16string full = FullWindowsPath(path);
-  if (full.empty()) return {};
+namespace {
+
+// A Windows path split into the host folder of its drive and its components
+// as spelled; the components point into full.
+struct SpelledPath {
+  std::u16string full;
+  std::string base;
+  std::vector<std::u16string_view> parts;
+};
+
+bool SplitSpelled(std::u16string_view path, SpelledPath& out) {
+  out.full = FullWindowsPath(path);
+  if (out.full.empty()) return false;
   // Z: is the host's own root folder, as tools that take host paths need.
-  std::string base = full[0] == u'Z' ? std::string() : MachineRoot() + "/drive_" + char(FoldAsciiLower(full[0]));
-  std::vector<std::u16string_view> parts = SplitComponents(std::u16string_view(full).substr(2));
-  if (parts.empty()) {
-    std::string root = base.empty() ? "/" : base;
+  out.base = out.full[0] == u'Z' ? std::string() : MachineRoot() + "/drive_" + char(FoldAsciiLower(out.full[0]));
+  out.parts = SplitComponents(std::u16string_view(out.full).substr(2));
+  return true;
+}
+
+std::string ResolveSpelled(const SpelledPath& p, bool* exists, struct stat* status) {
+  if (p.parts.empty()) {
+    std::string root = p.base.empty() ? "/" : p.base;
     *exists = ::stat(root.c_str(), status) == 0;
     return root;
   }
-  std::string exact = JoinHost(base, parts, parts.size());
+  std::string exact = JoinHost(p.base, p.parts, p.parts.size());
   if (::lstat(exact.c_str(), status) == 0) {
     *exists = true;
     return exact;
   }
-  std::string resolved = ResolveMissing(base, parts, parts.size(), exists, status);
-  return resolved;
+  return ResolveMissing(p.base, p.parts, p.parts.size(), exists, status);
+}
+
+// A name that is usually missing is looked up in its folder's listing first,
+// which settles a miss with the one status call of the folder that the
+// listing needs anyway. Nothing when the listing cannot settle it.
+std::optional<std::string> ResolveListedFirst(const SpelledPath& p, bool* exists, struct stat* status) {
+  if (p.parts.empty()) return std::nullopt;
+  const std::string spelledParent = JoinHost(p.base, p.parts, p.parts.size() - 1);
+  const std::string parent = spelledParent.empty() ? std::string(1, '/') : spelledParent;
+  struct stat parentSt;
+  if (::stat(parent.c_str(), &parentSt) != 0) return std::nullopt;
+  std::string name = WideToUtf8(p.parts.back());
+  bool listed = false;
+  std::optional<std::string> match = Listings().LookUp(parent, name, &parentSt, &listed);
+  if (!listed) return std::nullopt;
+  std::string host = spelledParent + "/" + name;
+  if (!match) {
+    *exists = false;
+    return host;
+  }
+  // Another spelling may stand beside the exact one on the host: the full lookup decides.
+  if (*match != name) return std::nullopt;
+  // A caller that does not ask for the status opens the name next, which
+  // tells it soon enough if the name has gone meanwhile.
+  if (!status) {
+    *exists = true;
+    return host;
+  }
+  *exists = ::lstat(host.c_str(), status) == 0;
+  if (!*exists) return std::nullopt;
+  return host;
+}
+
+}  // namespace
+
+std::string ResolveHostPath(std::u16string_view path, bool* exists, struct stat* status, Expect expect) {
+  bool found = true;
+  struct stat unused;
+  if (!exists) exists = &found;
+  *exists = false;
+  SpelledPath p;
+  if (!SplitSpelled(path, p)) return {};
+  if (expect == Expect::missing)
+    if (std::optional<std::string> host = ResolveListedFirst(p, exists, status)) return *host;
+  return ResolveSpelled(p, exists, status ? status : &unused);
+}
+
+std::string SpelledHostPath(std::u16string_view path) {
+  SpelledPath p;
+  if (!SplitSpelled(path, p)) return {};
+  if (p.parts.empty()) return p.base.empty() ? "/" : p.base;
+  return JoinHost(p.base, p.parts, p.parts.size());
+}
+
+bool ListedAsMissing(const std::string& hostDirectory, const struct stat& directoryStatus, std::string_view name) {
+  bool listed = false;
+  return !Listings().LookUp(hostDirectory, name, &directoryStatus, &listed) && listed;
 }
 
 void NoteHostEntryAdded(const std::string& hostPath) { Listings().Note(hostPath, true); }

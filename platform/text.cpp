@@ -76,9 +76,15 @@ std::u16string Utf8ToWide(std::string_view s) {
 }
 
 std::string WideToUtf8(std::u16string_view t) {
-  std::string out;
-  out.reserve(t.size());
-  for (size_t i = 0; i < t.size(); ++i) {
+  // Text is mostly ASCII, which is copied as it is until the first other character.
+  std::string out(t.size(), '\0');
+  size_t i = 0;
+  while (i < t.size() && t[i] < 0x80) {
+    out[i] = char(t[i]);
+    ++i;
+  }
+  out.resize(i);
+  for (; i < t.size(); ++i) {
     char32_t c = t[i];
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < t.size() && t[i + 1] >= 0xDC00 && t[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (t[i + 1] - 0xDC00);
