@@ -6,11 +6,14 @@
 // left behind.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
@@ -19,6 +22,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "engine/database_sync.h"
 #include "engine/install_worker.h"
@@ -34,6 +38,18 @@
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
 #define QZ_CHECK_LEAKS 1
+#endif
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// A sanitized child costs ten times a plain one (its first writes copy the
+// shadow memory too, and each completed run is searched for leaks): there
+// the single merges fail every second operation once, and the sweeps that
+// repeat what they show take every third. The plain build fails them all.
+constexpr uint64_t kSingleStride = 2;
+constexpr uint64_t kRepeatStride = 3;
+#else
+constexpr uint64_t kSingleStride = 1;
+constexpr uint64_t kRepeatStride = 1;
 #endif
 
 namespace {
@@ -82,6 +98,7 @@ constexpr int kChildCompleted = 3;
 constexpr int kChildNotDone = 4;
 constexpr int kChildLeaked = 5;
 constexpr int kChildThrew = 6;
+constexpr int kChildLeakedFile = 7;  // a file left open by a completed run
 
 void SendRecord(int fd, char type, const std::string& payload) {
   std::string record(1, type);
@@ -103,9 +120,16 @@ bool LeaksFound() {
 #endif
 }
 
+size_t OpenDescriptors() {
+  size_t n = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator("/proc/self/fd")) ++n;
+  return n;
+}
+
 [[noreturn]] void RunChild(int fd, const Fault& fault, const qz::PayloadCatalogue& catalogue, int update) {
   int code = kChildThrew;
   try {
+    const size_t descriptors = OpenDescriptors();
     win::SetSleepHook([](unsigned) {});
     win::SetMessageBoxHandler([fd](const win::MessageBoxRequest& r) {
       SendRecord(fd, 'M', win::WideToUtf8(r.text));
@@ -125,6 +149,7 @@ bool LeaksFound() {
     for (size_t i = 0; i < kOps; ++i) counts += std::to_string(win::faults::Count(Op(i))) + " ";
     SendRecord(fd, 'C', counts);
     win::faults::Reset();
+    if (code == kChildCompleted && OpenDescriptors() != descriptors) code = kChildLeakedFile;
     if (LeaksFound()) code = kChildLeaked;
   } catch (...) {
     code = kChildThrew;
@@ -156,13 +181,14 @@ bool ReadFully(int fd, void* buffer, size_t size) {
   return true;
 }
 
-ChildOutcome RunInChild(const Fault& fault, const qz::PayloadCatalogue& catalogue, int update) {
-  ChildOutcome out;
+struct RunningChild {
+  pid_t pid = -1;
+  int fd = -1;
+};
+
+RunningChild StartChild(const Fault& fault, const qz::PayloadCatalogue& catalogue, int update) {
   int fds[2];
-  if (::pipe(fds) != 0) {
-    out.status = -1;
-    return out;
-  }
+  if (::pipe(fds) != 0) return {};
   std::cout.flush();
   pid_t pid = ::fork();
   if (pid == 0) {
@@ -170,19 +196,28 @@ ChildOutcome RunInChild(const Fault& fault, const qz::PayloadCatalogue& catalogu
     RunChild(fds[1], fault, catalogue, update);
   }
   ::close(fds[1]);
+  return {pid, fds[0]};
+}
+
+ChildOutcome FinishChild(const RunningChild& child) {
+  ChildOutcome out;
+  if (child.pid < 0) {
+    out.status = -1;
+    return out;
+  }
   char type;
   uint32_t size;
-  while (ReadFully(fds[0], &type, 1) && ReadFully(fds[0], &size, sizeof size)) {
+  while (ReadFully(child.fd, &type, 1) && ReadFully(child.fd, &size, sizeof size)) {
     std::string payload(size, '\0');
-    if (!ReadFully(fds[0], payload.data(), size)) break;
+    if (!ReadFully(child.fd, payload.data(), size)) break;
     if (type == 'M') out.messages.push_back(payload);
     if (type == 'C') {
       std::istringstream in(payload);
       for (uint64_t c; in >> c;) out.counts.push_back(c);
     }
   }
-  ::close(fds[0]);
-  ::waitpid(pid, &out.status, 0);
+  ::close(child.fd);
+  ::waitpid(child.pid, &out.status, 0);
   return out;
 }
 
@@ -294,8 +329,9 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
     for (const std::string& name : s.databases) catalogue_.Add(Database(name), qztest::UserDatabaseNamed(name).make(true));
     // Entries around the databases: a compressed one after them and a plain,
     // read-only one.
-    catalogue_.Add(".\\lib\\sym\\after.asy", std::string(1200, 'y'));
-    catalogue_.Add(".\\readme.txt", "plain and read-only", false, true);
+    catalogue_.Add(kOtherEntries[0], std::string(1200, 'y'));
+    catalogue_.Add(kOtherEntries[1], "plain and read-only", false, true);
+    walk_ = catalogue_.Catalogue();
     qz::EnableDatabaseSync();
   }
   void TearDown() override {
@@ -307,22 +343,13 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
     TempMachine::TearDown();
   }
 
+  static constexpr const char* kOtherEntries[] = {".\\lib\\sym\\after.asy", ".\\readme.txt"};
+
   static std::string Database(const std::string& name) { return ".\\lib\\cmp\\" + name; }
   static std::u16string Destination(const std::string& catalogPath) {
     return qz::JoinInstallPath(u"C:\\Q", win::Utf8ToWide(catalogPath));
   }
 
-  // A fresh machine for one run with the user's databases installed; the
-  // files it holds before the run.
-  std::set<std::string> FreshMachine() {
-    runRoot_ = RunsFolder() + "/run" + std::to_string(++runNumber_);
-    fs::create_directories(runRoot_);
-    ::setenv("QZ_SYSTEM_ROOT", runRoot_.c_str(), 1);
-    win::ReloadMachine();
-    for (const std::string& name : GetParam().databases)
-      PutFile(Destination(Database(name)), qztest::UserDatabaseNamed(name).make(false));
-    return FilesOnMachine();
-  }
   // The runs' machines live in memory where the host has a memory file
   // system: the merges make their files durable, and hundreds of syncs to a
   // disk would take minutes.
@@ -333,57 +360,142 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
     }
     return runsFolder_;
   }
-  void DropMachine() {
-    std::error_code ec;
-    fs::remove_all(runRoot_, ec);
+  // A fresh machine in a folder of its own, made the current one.
+  std::string NewMachine() {
+    std::string machine = RunsFolder() + "/run" + std::to_string(++runNumber_);
+    fs::create_directories(machine);
+    ::setenv("QZ_SYSTEM_ROOT", machine.c_str(), 1);
+    win::ReloadMachine();
+    return machine;
   }
-
-  std::set<std::string> FilesOnMachine() const {
+  // A fresh machine with the user's databases installed.
+  std::string FreshMachine() {
+    std::string machine = NewMachine();
+    for (const std::string& name : GetParam().databases)
+      qztest::WriteHostFile(machine + places_.database[name], qztest::UserDatabaseNamed(name).make(false));
+    return machine;
+  }
+  static void DropMachine(const std::string& machine) {
+    std::error_code ec;
+    fs::remove_all(machine, ec);
+  }
+  // The regular files below a machine's folder, relative to it.
+  static std::set<std::string> FilesOn(const std::string& machine) {
     std::set<std::string> files;
-    for (auto it = fs::recursive_directory_iterator(runRoot_); it != fs::recursive_directory_iterator(); ++it)
-      if (it->is_regular_file()) files.insert(it->path().string());
+    for (auto it = fs::recursive_directory_iterator(machine); it != fs::recursive_directory_iterator(); ++it)
+      if (it->is_regular_file()) files.insert(it->path().string().substr(machine.size()));
     return files;
   }
-  std::optional<std::string> HostFile(const std::u16string& path) const {
-    if (!HostExists(path)) return std::nullopt;
-    return GetFile(path);
+  static std::optional<std::string> FileOn(const std::string& machine, const std::string& place) {
+    struct stat st;
+    if (::lstat((machine + place).c_str(), &st) != 0) return std::nullopt;
+    return qztest::ReadHostFile(machine + place);
+  }
+
+  // Where the files of a run lie, relative to the machine's folder (the same
+  // on every fresh machine), and the files a fresh machine holds.
+  void FindPlaces() {
+    const std::string machine = NewMachine();
+    auto place = [&](std::u16string_view path) { return Host(path).substr(machine.size()); };
+    for (const std::string& name : GetParam().databases) {
+      places_.database[name] = place(Destination(Database(name)));
+      places_.backup[name] = place(Destination(Database(name)) + u".bak");
+    }
+    for (const char* entry : kOtherEntries) places_.entry[entry] = place(Destination(entry));
+    places_.systemTemp = place(win::SystemTemporaryDirectory());
+    DropMachine(machine);
+    const std::string fresh = FreshMachine();
+    places_.fresh = FilesOn(fresh);
+    DropMachine(fresh);
+  }
+
+  ChildOutcome RunOne(const Fault& fault) {
+    const std::string machine = FreshMachine();
+    ChildOutcome run = FinishChild(StartChild(fault, walk_, GetParam().update));
+    lastMachine_ = machine;
+    return run;
   }
 
   // The clean run: the operation counts and what every file holds after it.
   void RunClean() {
-    FreshMachine();
-    ChildOutcome clean = RunInChild({}, catalogue_.Catalogue(), GetParam().update);
-    win::ReloadMachine();
+    FindPlaces();
+    ChildOutcome clean = RunOne({});
     ASSERT_TRUE(clean.Completed()) << clean.Describe();
     ASSERT_TRUE(clean.messages.empty()) << Quoted(clean.messages[0]);
     ASSERT_EQ(clean.counts.size(), kOps);
     counts_ = clean.counts;
     for (const std::string& name : GetParam().databases) {
-      expected_[name] = GetFile(Destination(Database(name)));
+      expected_[name] = FileOn(lastMachine_, places_.database[name]).value_or("");
       ASSERT_NE(expected_[name], qztest::UserDatabaseNamed(name).make(false)) << name;
     }
-    DropMachine();
+    DropMachine(lastMachine_);
+    WarmUp();
   }
 
-  void Judge(const ChildOutcome& run, const std::set<std::string>& before, const Fault& fault, Tally& tally);
-  void JudgeMessages(const ChildOutcome& run, Tally& tally, std::set<std::string>& failedMerges,
-                     std::string& fatalLabel);
-  void JudgeDatabases(const ChildOutcome& run, const std::set<std::string>& failedMerges, Tally& tally);
-  void JudgeLeftovers(const std::set<std::string>& before, const Fault& fault, const std::string& fatalLabel,
-                      Tally& tally);
+  // The same clean run once in this process, which the first run showed to
+  // return: every child then starts with the functions of the run bound and
+  // the heap grown, instead of paying for both anew.
+  void WarmUp() {
+    const std::string machine = FreshMachine();
+    win::SetSleepHook([](unsigned) {});
+    win::SetMessageBoxHandler([](const win::MessageBoxRequest&) { return win::IDOK; });
+    qz::InstallState state;
+    state.targetDirectory = u"C:\\Q";
+    state.executableChoice = 1;
+    state.updateInstall = GetParam().update;
+    qz::RunInstallWorker(walk_, state);
+    win::faults::Reset();
+    DropMachine(machine);
+  }
+
+  // Runs each fault on a machine of its own, a few children at a time, and
+  // judges each run as its child ends.
+  void RunAll(const std::vector<Fault>& faults, Tally& tally) {
+    struct Running {
+      Fault fault;
+      std::string machine;
+      RunningChild child;
+    };
+    const size_t width = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
+    std::deque<Running> running;
+    auto finishOldest = [&] {
+      const Running& r = running.front();
+      Judge(FinishChild(r.child), r.machine, r.fault, tally);
+      DropMachine(r.machine);
+      running.pop_front();
+    };
+    for (const Fault& fault : faults) {
+      if (running.size() >= width) finishOldest();
+      std::string machine = FreshMachine();
+      running.push_back({fault, machine, StartChild(fault, walk_, GetParam().update)});
+    }
+    while (!running.empty()) finishOldest();
+  }
+
+  // Every point of the kind, or every stride-th one and the last.
+  static std::vector<uint64_t> Points(uint64_t count, uint64_t stride) {
+    std::vector<uint64_t> points;
+    for (uint64_t n = 1; n <= count; n += stride) points.push_back(n);
+    if (!points.empty() && points.back() != count) points.push_back(count);
+    return points;
+  }
+  bool IsSingleMerge() const { return GetParam().databases.size() <= 2 && GetParam().update; }
 
   Tally Sweep(Fault::Mode mode, Op op) {
+    const bool repeats = !(IsSingleMerge() && mode == Fault::Mode::once);
+    std::vector<Fault> faults;
+    for (uint64_t n : Points(counts_[size_t(op)], repeats ? kRepeatStride : kSingleStride)) faults.push_back({mode, op, n});
     Tally tally;
-    for (uint64_t n = 1; n <= counts_[size_t(op)]; ++n) RunOnce({mode, op, n}, tally);
+    RunAll(faults, tally);
     return tally;
   }
-  void RunOnce(const Fault& fault, Tally& tally) {
-    std::set<std::string> before = FreshMachine();
-    ChildOutcome run = RunInChild(fault, catalogue_.Catalogue(), GetParam().update);
-    win::ReloadMachine();
-    Judge(run, before, fault, tally);
-    DropMachine();
-  }
+
+  void Judge(const ChildOutcome& run, const std::string& machine, const Fault& fault, Tally& tally);
+  void JudgeMessages(const ChildOutcome& run, Tally& tally, std::set<std::string>& failedMerges,
+                     std::string& fatalLabel);
+  void JudgeDatabases(const ChildOutcome& run, const std::string& machine, const std::set<std::string>& failedMerges,
+                      Tally& tally);
+  void JudgeLeftovers(const std::string& machine, const Fault& fault, const std::string& fatalLabel, Tally& tally);
 
   static std::string Where(const Fault& f) {
     if (f.mode == Fault::Mode::shortWrites) return "short writes after " + std::to_string(f.n) + " bytes";
@@ -399,15 +511,23 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
     std::cout << line.str() << "\n";
   }
 
+  struct Places {
+    std::map<std::string, std::string> database, backup;  // by database name
+    std::map<std::string, std::string> entry;             // the other entries, by catalogue path
+    std::string systemTemp;
+    std::set<std::string> fresh;  // a fresh machine's files, the user's databases included
+  };
+
   qztest::TestCatalogue catalogue_;
+  qz::PayloadCatalogue walk_;
+  Places places_;
   std::vector<uint64_t> counts_;
   std::map<std::string, std::string> expected_;  // each database after the clean run
-  std::string runsFolder_, runRoot_;
+  std::string runsFolder_, lastMachine_;
   int runNumber_ = 0;
 };
 
-void FaultSweep::Judge(const ChildOutcome& run, const std::set<std::string>& before, const Fault& fault,
-                       Tally& tally) {
+void FaultSweep::Judge(const ChildOutcome& run, const std::string& machine, const Fault& fault, Tally& tally) {
   ++tally.runs;
   const size_t problemsBefore = tally.problems.size();
   if (run.Completed()) ++tally.completed;
@@ -416,8 +536,8 @@ void FaultSweep::Judge(const ChildOutcome& run, const std::set<std::string>& bef
   std::set<std::string> failedMerges;
   std::string fatalLabel;
   JudgeMessages(run, tally, failedMerges, fatalLabel);
-  JudgeDatabases(run, failedMerges, tally);
-  JudgeLeftovers(before, fault, fatalLabel, tally);
+  JudgeDatabases(run, machine, failedMerges, tally);
+  JudgeLeftovers(machine, fault, fatalLabel, tally);
   for (size_t i = problemsBefore; i < tally.problems.size(); ++i)
     tally.problems[i] = Where(fault) + ": " + tally.problems[i];
 }
@@ -459,14 +579,15 @@ void FaultSweep::JudgeMessages(const ChildOutcome& run, Tally& tally, std::set<s
 // as it was, merges it, or keeps its previous content in the .bak file;
 // when the run completes, a database is merged unless its merge failed
 // visibly, and then it is the shipped one with the user's in the .bak file.
-void FaultSweep::JudgeDatabases(const ChildOutcome& run, const std::set<std::string>& failedMerges, Tally& tally) {
+void FaultSweep::JudgeDatabases(const ChildOutcome& run, const std::string& machine,
+                                const std::set<std::string>& failedMerges, Tally& tally) {
   const Scenario& s = GetParam();
   int inProgress = 0;
   for (const std::string& name : s.databases) {
-    const std::u16string path = Destination(Database(name));
     const std::string user = qztest::UserDatabaseNamed(name).make(false);
     const std::string shipped = qztest::UserDatabaseNamed(name).make(true);
-    const std::optional<std::string> now = HostFile(path), bak = HostFile(path + u".bak");
+    const std::optional<std::string> now = FileOn(machine, places_.database[name]);
+    const std::optional<std::string> bak = FileOn(machine, places_.backup[name]);
     if (s.update == 0) {
       if (bak) tally.problems.push_back(name + ": a .bak file from an overwrite");
       if (run.Completed() && now != shipped) tally.problems.push_back(name + ": not the shipped database");
@@ -487,31 +608,27 @@ void FaultSweep::JudgeDatabases(const ChildOutcome& run, const std::set<std::str
   if (inProgress > (run.Completed() ? 0 : 1))
     tally.problems.push_back(std::to_string(inProgress) + " databases neither the user's nor the shipped");
   if (!run.Completed()) return;
-  for (const char* entry : {".\\lib\\sym\\after.asy", ".\\readme.txt"})
-    if (HostFile(Destination(entry)) != catalogue_.Content(entry))
+  for (const char* entry : kOtherEntries)
+    if (FileOn(machine, places_.entry[entry]) != catalogue_.Content(entry))
       tally.problems.push_back(std::string(entry) + " not written right by a completed run");
 }
 
 // Only the catalogue's files and the backups are new; a temporary file may
 // stay only where its own removal failed, or where the process ended inside
 // a merge (the shipped database's temporary file).
-void FaultSweep::JudgeLeftovers(const std::set<std::string>& before, const Fault& fault,
-                                const std::string& fatalLabel, Tally& tally) {
-  std::set<std::string> allowed = before;
-  for (const std::string& path : {std::string(".\\lib\\sym\\after.asy"), std::string(".\\readme.txt")})
-    allowed.insert(Host(Destination(path)));
-  for (const std::string& name : GetParam().databases) {
-    allowed.insert(Host(Destination(Database(name))));
-    if (GetParam().update) allowed.insert(Host(Destination(Database(name)) + u".bak"));
-  }
-  const std::string systemTemp = Host(win::SystemTemporaryDirectory());
-  for (const std::string& file : FilesOnMachine()) {
+void FaultSweep::JudgeLeftovers(const std::string& machine, const Fault& fault, const std::string& fatalLabel,
+                                Tally& tally) {
+  std::set<std::string> allowed = places_.fresh;
+  for (const auto& [entry, place] : places_.entry) allowed.insert(place);
+  for (const auto& [name, place] : places_.database) allowed.insert(place);
+  if (GetParam().update)
+    for (const auto& [name, place] : places_.backup) allowed.insert(place);
+  for (const std::string& file : FilesOn(machine)) {
     if (allowed.contains(file)) continue;
-    const std::string name = fs::path(file).filename().string();
-    const bool temporary = name.starts_with("tmp");
+    const bool temporary = fs::path(file).filename().string().starts_with("tmp");
     if (temporary && fault.mode != Fault::Mode::shortWrites && fault.op == Op::remove) continue;
-    if (temporary && fatalLabel == "Trouble backing up" && file.starts_with(systemTemp)) continue;
-    tally.problems.push_back("left behind: " + file.substr(runRoot_.size()));
+    if (temporary && fatalLabel == "Trouble backing up" && file.starts_with(places_.systemTemp)) continue;
+    tally.problems.push_back("left behind: " + file);
   }
 }
 
@@ -524,7 +641,7 @@ TEST_P(FaultSweep, EveryOperationFails) {
   for (Fault::Mode mode : {Fault::Mode::once, Fault::Mode::forGood}) {
     // Failing for good from one point on, the whole installations end at
     // the first failure that the single merges have already shown.
-    if (mode == Fault::Mode::forGood && GetParam().databases.size() > 2) continue;
+    if (mode == Fault::Mode::forGood && !IsSingleMerge()) continue;
     for (size_t i = 0; i < kOps; ++i) {
       if (counts_[i] == 0) continue;
       Tally t = Sweep(mode, Op(i));
@@ -548,17 +665,18 @@ TEST_P(FaultSweep, ShortWritesThroughTheRun) {
   // The first budget that the whole run does not exhaust.
   uint64_t total = 1024;
   for (;; total *= 2) {
-    FreshMachine();
-    ChildOutcome run = RunInChild({Fault::Mode::shortWrites, Op::write, total}, catalogue_.Catalogue(), 1);
-    DropMachine();
+    ChildOutcome run = RunOne({Fault::Mode::shortWrites, Op::write, total});
+    DropMachine(lastMachine_);
     if (run.Completed() && run.messages.empty()) break;
     ASSERT_LT(total, uint64_t(1) << 30);
   }
   std::set<uint64_t> budgets = {0, 1, 2, 100, 511, 512, 513};
   constexpr uint64_t kPoints = 97;  // not a divisor of block sizes
-  for (uint64_t k = 0; k <= kPoints; ++k) budgets.insert(total * k / kPoints);
+  for (uint64_t k = 0; k <= kPoints; k += kRepeatStride) budgets.insert(total * k / kPoints);
+  std::vector<Fault> faults;
+  for (uint64_t b : budgets) faults.push_back({Fault::Mode::shortWrites, Op::write, b});
   Tally tally;
-  for (uint64_t b : budgets) RunOnce({Fault::Mode::shortWrites, Op::write, b}, tally);
+  RunAll(faults, tally);
   Report(GetParam().name, "short writes", tally);
   std::cout << "budgets 0 to " << total << " bytes\n";
   for (size_t i = 0; i < tally.problems.size() && i < 40; ++i) ADD_FAILURE() << tally.problems[i];
