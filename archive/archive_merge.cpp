@@ -128,8 +128,14 @@ bool MergeDatabaseFile(std::u16string_view output, std::u16string_view shipped, 
   using Rec = typename Doc::Record;
   const char* className = Rec::ThisClass()->className;
   if (output.empty() || shipped.empty()) return false;
-  if (installed.empty() || !FileExists(installed) || !CheckDatabaseHeader(installed, className) ||
-      !CheckDatabaseHeader(shipped, className))
+  // Only a header that was read and is not this kind's sends the shipped
+  // file over the installed one unmerged and without a backup; a header that
+  // could not be read is no reason to drop the user's database: the merge
+  // below backs it up, and its loads report what keeps them from reading.
+  if (installed.empty() || !FileExists(installed)) return CopyShippedFile(shipped, output);
+  const HeaderCheck userHeader = CheckDatabaseHeaderOf(installed, className);
+  if (userHeader == HeaderCheck::differs ||
+      (userHeader == HeaderCheck::matches && CheckDatabaseHeaderOf(shipped, className) == HeaderCheck::differs))
     return CopyShippedFile(shipped, output);
   BackupBeforeSync(installed);
   std::unique_ptr<Doc> user = LoadDatabase<Doc>(installed);

@@ -33,10 +33,15 @@ std::optional<std::u16string> WriteToFile(win::File& file, std::u16string_view p
 }  // namespace
 
 bool CheckDatabaseHeader(std::u16string_view path, std::string_view recordClassName) {
+  return CheckDatabaseHeaderOf(path, recordClassName) == HeaderCheck::matches;
+}
+
+HeaderCheck CheckDatabaseHeaderOf(std::u16string_view path, std::string_view recordClassName) {
   win::File file = win::File::Open(path, win::OpenMode::read);
-  if (!file) return false;
+  if (!file) return HeaderCheck::unreadable;
   unsigned char header[kHeaderBytes] = {};
   file.Read(header, sizeof header);
+  if (file.Error()) return HeaderCheck::unreadable;
   file.Close();
   uint32_t count = U16At(header);
   size_t descriptor = 2;
@@ -44,12 +49,12 @@ bool CheckDatabaseHeader(std::u16string_view path, std::string_view recordClassN
     count = U32At(header + 2);
     descriptor = 6;
   }
-  if (count == 0) return false;
+  if (count == 0) return HeaderCheck::differs;
   const uint16_t length = U16At(header + descriptor + 4);
-  if (length > kMaxHeaderClassName) return false;
+  if (length > kMaxHeaderClassName) return HeaderCheck::differs;
   const char* name = reinterpret_cast<const char*>(header + descriptor + 6);
   const char* end = std::find(name, name + length, '\0');
-  return std::string_view(name, size_t(end - name)) == recordClassName;
+  return std::string_view(name, size_t(end - name)) == recordClassName ? HeaderCheck::matches : HeaderCheck::differs;
 }
 
 std::optional<std::u16string> ReadArchiveFile(std::u16string_view path, const std::function<void(CArchive&)>& read) {

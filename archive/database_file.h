@@ -16,6 +16,12 @@ namespace qz {
 // name (of at most 32 bytes) equal to recordClassName. Never reports.
 bool CheckDatabaseHeader(std::u16string_view path, std::string_view recordClassName);
 
+// The same test, telling a header that was read and does not match from
+// one that could not be read at all (the file could not be opened, or the
+// read failed), which says nothing about what the file holds.
+enum class HeaderCheck { matches, differs, unreadable };
+HeaderCheck CheckDatabaseHeaderOf(std::u16string_view path, std::string_view recordClassName);
+
 // Reads or writes a whole archive file. Nothing on success, else the text
 // that reports the failure, naming the path. A missing file and a file of
 // zero bytes read as nothing without calling the reader.

@@ -12,67 +12,18 @@
 #include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/text.h"
+#include "tests/engine/user_databases.h"
 #include "tests/support/temp_machine.h"
 #include "tests/support/test_catalogue.h"
 
 namespace {
 
-// Each database holds a user's own entry ("USER"), an entry that the shipped
-// database replaces ("SHARED", old value 1, shipped value 2) and, shipped
-// only, a new entry ("NEWPART").
-std::string ModelLibrary(const std::string& type, bool shipped) {
-  if (shipped) return "* shipped\r\n.model shared " + type + "(V=2)\r\n.model NEWPART " + type + "(V=3)\r\n";
-  return "* mine\r\n.model USER " + type + "(V=9)\r\n.model SHARED " + type + "(V=1)\r\n";
-}
+using qztest::Capacitors;
+using qztest::ModelLibrary;
+using qztest::Resistors;
+using Database = qztest::UserDatabase;
 
-template <class Doc>
-std::string ArchiveDatabase(bool shipped, const std::function<void(typename Doc::Record&, float)>& value) {
-  Doc doc;
-  auto add = [&](const char16_t* part, float v) {
-    auto rec = std::make_unique<typename Doc::Record>();
-    rec->manufacturer = u"Orvane";
-    rec->partNumber = part;
-    value(*rec, v);
-    doc.Records().push_back(std::move(rec));
-  };
-  if (shipped) {
-    add(u"shared", 2);
-    add(u"NEWPART", 3);
-  } else {
-    add(u"USER", 9);
-    add(u"SHARED", 1);
-  }
-  return qz::DatabaseBytes(doc);
-}
-
-std::string Capacitors(bool shipped) {
-  return ArchiveDatabase<qz::CCapacitorDoc>(shipped, [](qz::CCapacitorRec& r, float v) { r.capacitance = v; });
-}
-std::string Inductors(bool shipped) {
-  return ArchiveDatabase<qz::CInductorDoc>(shipped, [](qz::CInductorRec& r, float v) { r.inductance = v; });
-}
-std::string Resistors(bool shipped) {
-  return ArchiveDatabase<qz::CResistorDoc>(shipped, [](qz::CResistorRec& r, float v) { r.resistance = v; });
-}
-
-struct Database {
-  std::string name;  // in lib\cmp
-  std::function<std::string(bool shipped)> make;
-};
-
-const std::vector<Database>& Databases() {
-  static const std::vector<Database> dbs = {
-      {"standard.bjt", [](bool s) { return ModelLibrary("NPN", s); }},
-      {"standard.mos", [](bool s) { return ModelLibrary("VDMOS", s); }},
-      {"standard.jft", [](bool s) { return ModelLibrary("NJF", s); }},
-      {"standard.dio", [](bool s) { return ModelLibrary("D", s); }},
-      {"standard.cap", Capacitors},
-      {"standard.ind", Inductors},
-      {"standard.bead", Inductors},
-      {"standard.res", Resistors},
-  };
-  return dbs;
-}
+const std::vector<Database>& Databases() { return qztest::UserDatabases(); }
 
 // The entries of a database as "name=value" texts, whatever its kind.
 std::vector<std::string> Entries(const std::string& name, std::u16string_view path) {
