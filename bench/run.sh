@@ -85,7 +85,7 @@ build_full() {
     echo "$generator" >"$work/fullscale.stamp"
   fi
   log "building the installer and the timing programs (Release)"
-  QZ_TARGETS="QuendaZorvelSetup qzsystemtools qzdemotree qz_install_run qz_merge_sweep" \
+  QZ_TARGETS="QuendaZorvelSetup qzsystemtools qzdemotree qz_install_run qz_copy_back qz_merge_sweep" \
     bash "$src/tools/build.sh" "$work/release" -DCMAKE_BUILD_TYPE=Release -DQZ_BUILD_TESTS=OFF \
     -DQZ_BUILD_BENCH=ON -DQZ_PRODUCT_DIR="$tree" >"$work/build-release.log"
   bin=$work/release
@@ -97,7 +97,7 @@ build_smoke() {
     tree=${QZ_BENCH_TREE:-$bin/demo-product}
   else
     log "building the demo installer and the timing programs"
-    QZ_TARGETS="QuendaZorvelSetup qzsystemtools qzdemotree qz_install_run qz_merge_sweep" \
+    QZ_TARGETS="QuendaZorvelSetup qzsystemtools qzdemotree qz_install_run qz_copy_back qz_merge_sweep" \
       bash "$src/tools/build.sh" "$src/build/bench-smoke" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_TESTS=OFF \
       >"$work/build.log"
     bin=$src/build/bench-smoke
@@ -108,10 +108,11 @@ build_smoke() {
 if [ $mode = full ]; then build_full; else build_smoke; fi
 installer=$bin/app/QuendaZorvelSetup
 install_run=$bin/bench/qz_install_run
+copy_back=$bin/bench/qz_copy_back
 merge_sweep=$bin/bench/qz_merge_sweep
 demotree=$bin/tools/demotree/qzdemotree
 systemtools=$bin/tools/systemtools/qzsystemtools
-for p in "$installer" "$install_run" "$merge_sweep" "$demotree" "$systemtools"; do
+for p in "$installer" "$install_run" "$copy_back" "$merge_sweep" "$demotree" "$systemtools"; do
   [ -x "$p" ] || { echo "bench: $p is missing" >&2; exit 1; }
 done
 [ -d "$tree" ] || { echo "bench: no tree at $tree" >&2; exit 1; }
@@ -202,6 +203,12 @@ measure setup_exe fresh "$shm/QuendaZorvelSetup" -AcceptedLicense
 measure tar fresh tar -xzf "$shm/tree.tar.gz" -C "$shm/out"
 [ -f "$shm/tree.zip" ] && measure unzip fresh unzip -q "$shm/tree.zip" -d "$shm/out"
 measure cp fresh cp -r "$shm/tree" "$shm/out/tree"
+
+log "the copy back, kernel-side and through a buffer ($runs runs)"
+fresh
+cp "$copy_back" "$shm/"
+"$bin/tools/qzpack/qzpack" list "$tree" | "$shm/qz_copy_back" "$shm/tree" "$runs" >"$res/copy_back.tsv" ||
+  { echo "bench: the copy back failed" >&2; exit 1; }
 
 # ---- merges -----------------------------------------------------------------
 
