@@ -190,7 +190,7 @@ the program's code and libraries count in it too).
 | goal | measured | met |
 |---|---|---|
 | faster than \`tar -xzf\`, the pauses apart (wall) | installer / tar $tar_ratio | $(met "$tar_ratio" 1) |
-| the same on CPU time (user + system) | installer / tar $cpu_ratio | $(met "$cpu_ratio" 1) |
+| for comparison, not a goal: the same on CPU time (user + system) | installer / tar $cpu_ratio | |
 | peak memory below 32 MB beyond the mapped payload, overwrite | $ib MB | $(met "$ib" 32) |
 | the same, update | $ub MB | $(met "$ub" 32) |
 
