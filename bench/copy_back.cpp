@@ -69,6 +69,8 @@ std::vector<Copy> ReadCompressedEntries(std::istream& listing, const std::string
   return copies;
 }
 
+// Not through the worker's OpenForWriting: it waits 500 ms before every
+// .dll, and some compressed entries are preview DLLs.
 bool WriteDestinations(const std::vector<Copy>& copies) {
   std::vector<char> zeros;
   for (const Copy& c : copies) {

@@ -10,15 +10,19 @@ mode=$4
 
 value() { awk -F= -v k="$2" '$1 == k { sub(/^[^=]*=/, ""); print; exit }' "$1"; }
 
-# stat FILE FIELD: "median min max" of a column; FIELD is a column number
-# or the key of a key=value column.
+# A field of a result line: a column number or the key of a key=value column.
+field_awk='function field(f,   i) {
+  if (f ~ /^[0-9]+$/) return $f
+  for (i = 1; i <= NF; i++) if (index($i, f "=") == 1) return substr($i, length(f) + 2)
+  return ""
+}'
+
+# stat FILE FIELD: "median min max" of a field over the runs.
 stat() {
   [ -s "$1" ] || { echo "- - -"; return; }
-  awk -v f="$2" '
+  awk -v f="$2" "$field_awk"'
     {
-      v = ""
-      if (f ~ /^[0-9]+$/) v = $f
-      else for (i = 1; i <= NF; i++) if (index($i, f "=") == 1) v = substr($i, length(f) + 2)
+      v = field(f)
       if (v != "") x[++n] = v + 0
     }
     END {
@@ -29,11 +33,15 @@ stat() {
     }' "$1"
 }
 
-# stat of a column computed per run: wall minus the run's measured pauses.
-stat_without_pauses() {
-  awk '{ for (i = 1; i <= NF; i++) if (index($i, "pause_s=") == 1) p = substr($i, 9); print $1 - p }' "$1" >"$1.nopause"
-  stat "$1.nopause" 1
+# difference FILE A B OUT: stat of field A less field B, taken in each run
+# (the run's values are kept in OUT).
+difference() {
+  awk -v a="$2" -v b="$3" "$field_awk"'{ print field(a) - field(b) }' "$1" >"$4"
+  stat "$4" 1
 }
+
+# wall minus the run's own measured pauses.
+stat_without_pauses() { difference "$1" 1 pause_s "$1.nopause"; }
 
 seconds() { awk -v m="$1" -v lo="$2" -v hi="$3" 'BEGIN { if (m == "-") print "—"; else printf "%.2f s (%.2f–%.2f)", m, lo, hi }'; }
 milliseconds() { awk -v m="$1" -v lo="$2" -v hi="$3" 'BEGIN { if (m == "-") print "—"; else printf "%.1f ms (%.1f–%.1f)", m * 1000, lo * 1000, hi * 1000 }'; }
@@ -202,9 +210,7 @@ cb=$res/copy_back.tsv
 if [ -s "$cb" ]; then
   read -r kc kcl kch <<<"$(stat "$cb" kernel_s)"
   read -r bc bcl bch <<<"$(stat "$cb" buffer_s)"
-  awk '{ k = b = 0; for (i = 1; i <= NF; i++) { if (index($i, "kernel_s=") == 1) k = substr($i, 10); if (index($i, "buffer_s=") == 1) b = substr($i, 10) }
-         print b - k }' "$cb" >"$cb.saved"
-  read -r sc scl sch <<<"$(stat "$cb.saved" 1)"
+  read -r sc scl sch <<<"$(difference "$cb" buffer_s kernel_s "$cb.saved")"
   read -r cf _ _ <<<"$(stat "$cb" files)"
   read -r cbytes _ _ <<<"$(stat "$cb" bytes)"
   cat <<EOF
