@@ -41,11 +41,11 @@ constexpr std::u16string_view kCannotCreate =
     u"Trouble creating temporary file.\nOut of disk space?  Permission problem?\nThis might be a curable with fresh "
     u"reboot.";
 
-// A fresh name in the system's temporary-files directory, reserved by
+// A fresh temporary name, by the same rule as the extraction's, reserved by
 // creating the file so that nothing else can take it before it is written.
 std::u16string ReserveTemporaryFile() {
   std::u16string name;
-  win::File reserved = win::CreateTemporaryFile(&name, win::SystemTemporaryDirectory());
+  win::File reserved = win::CreateTemporaryFile(&name);
   if (!reserved) ShowMessageAndExit(kCannotCreate);
   if (!reserved.Close()) {
     win::RemoveFile(name);

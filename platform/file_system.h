@@ -137,8 +137,9 @@ std::u16string TemporaryFileName();
 // name tried) is stored in *name.
 File CreateTemporaryFile(std::u16string* name, std::u16string_view directory = {});
 
-// The system's temporary-files directory with a trailing backslash: TMP,
-// then TEMP, then the user profile's AppData\Local\Temp.
-std::u16string SystemTemporaryDirectory();
+// The folder of TemporaryFileName's names, with a trailing backslash: TMP
+// when that folder exists, else the root of the current drive, else the
+// current directory.
+std::u16string TemporaryDirectory();
 
 }  // namespace win

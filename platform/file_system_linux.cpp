@@ -587,14 +587,6 @@ File CreateTemporaryFile(std::u16string* name, std::u16string_view directory) {
   return file;
 }
 
-std::u16string SystemTemporaryDirectory() {
-  for (std::u16string_view var : {u"TMP", u"TEMP"}) {
-    if (auto v = GetEnvironmentVariable(var)) {
-      std::u16string full = FullWindowsPath(StripQuotes(*v));
-      if (!full.empty()) return WithTrailingBackslash(full);
-    }
-  }
-  return UserProfileDirectory() + u"\\AppData\\Local\\Temp\\";
-}
+std::u16string TemporaryDirectory() { return TemporaryDirectoryForNames(); }
 
 }  // namespace win

@@ -77,7 +77,7 @@ class UpdateInstallation : public qztest::TempMachine {
   }
   std::vector<std::u16string> TemporaryFiles() const {
     std::vector<std::u16string> left;
-    for (const std::u16string& n : win::ListDirectory(win::SystemTemporaryDirectory()))
+    for (const std::u16string& n : win::ListDirectory(win::TemporaryDirectory()))
       if (n.starts_with(u"tmp")) left.push_back(n);
     return left;
   }
@@ -109,6 +109,21 @@ TEST_F(UpdateInstallation, UpdateKeepsUserEntriesAndBacksUp) {
   EXPECT_TRUE(TemporaryFiles().empty());
   EXPECT_TRUE(MessageTexts().empty());
   EXPECT_EQ(state_.StatusText(), u"Extracting: .\\lib\\sym\\after.asy.gz\n");
+}
+
+// The merges' temporary files follow the extraction's rule: a TMP that
+// names no folder sends them to the root of the current drive.
+TEST_F(UpdateInstallation, TmpNamingAMissingFolderUsesTheDriveRoot) {
+  InstallUserDatabases();
+  ::setenv("TMP", "C:\\no such folder", 1);
+  Run(1);
+  for (const Database& db : Databases()) {
+    SCOPED_TRACE(db.name);
+    EXPECT_EQ(Entries(db.name, Installed(db.name)), (std::vector<std::string>{"NEWPART=3", "USER=9", "shared=2"}));
+  }
+  EXPECT_TRUE(MessageTexts().empty());
+  EXPECT_EQ(win::TemporaryDirectory(), u"C:\\");
+  EXPECT_TRUE(TemporaryFiles().empty());
 }
 
 TEST_F(UpdateInstallation, MissingDatabaseIsWrittenWithoutMerging) {

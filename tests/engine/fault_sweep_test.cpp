@@ -402,7 +402,7 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
       places_.backup[name] = place(Destination(Database(name)) + u".bak");
     }
     for (const char* entry : kOtherEntries) places_.entry[entry] = place(Destination(entry));
-    places_.systemTemp = place(win::SystemTemporaryDirectory());
+    places_.systemTemp = place(win::TemporaryDirectory());
     DropMachine(machine);
     const std::string fresh = FreshMachine();
     places_.fresh = FilesOn(fresh);

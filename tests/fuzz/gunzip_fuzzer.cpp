@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qzfuzz::PutFile(u"C:\\member.gz", std::string_view(reinterpret_cast<const char*>(data), size));
   (void)qz::GunzipInPlace(u"C:\\member.gz");
   // Nothing of the decompression may stay behind, whatever the member held.
-  for (const std::u16string& name : win::ListDirectory(win::SystemTemporaryDirectory()))
+  for (const std::u16string& name : win::ListDirectory(win::TemporaryDirectory()))
     if (name.starts_with(u"tmp")) __builtin_trap();
   return 0;
 }

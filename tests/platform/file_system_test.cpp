@@ -117,15 +117,16 @@ TEST_F(FileSystem, TemporaryNamesSkipTakenNumbers) {
   EXPECT_EQ(win::TemporaryFileName(), u"C:\\tmp1");
 }
 
-TEST_F(FileSystem, SystemTemporaryDirectoryFallsBackToTheProfile) {
+TEST_F(FileSystem, TemporaryDirectoryIsWhereTemporaryNamesGo) {
+  const std::u16string temp = win::UserProfileDirectory() + u"\\AppData\\Local\\Temp";
+  ::setenv("TMP", win::WideToUtf8(temp).c_str(), 1);
+  EXPECT_EQ(win::TemporaryDirectory(), temp + u"\\");
+  // TEMP plays no part, and a TMP that names no folder gives the drive's root.
+  ::setenv("TMP", "C:\\nowhere", 1);
+  ::setenv("TEMP", win::WideToUtf8(temp).c_str(), 1);
+  EXPECT_EQ(win::TemporaryDirectory(), u"C:\\");
   ::setenv("TMP", "", 1);
-  ::setenv("TEMP", "D:\\temp", 1);
-  EXPECT_EQ(win::SystemTemporaryDirectory(), u"D:\\temp\\");
-  ::setenv("TMP", "E:\\t\\", 1);
-  EXPECT_EQ(win::SystemTemporaryDirectory(), u"E:\\t\\");
-  ::setenv("TMP", "", 1);
-  ::setenv("TEMP", "", 1);
-  EXPECT_EQ(win::SystemTemporaryDirectory(), win::UserProfileDirectory() + u"\\AppData\\Local\\Temp\\");
+  EXPECT_EQ(win::TemporaryDirectory(), u"C:\\");
 }
 
 TEST_F(FileSystem, EnvironmentDefaultsAndRemoval) {
@@ -138,7 +139,8 @@ TEST_F(FileSystem, EnvironmentDefaultsAndRemoval) {
   // the machine's: the machine keeps its own value.
   ::setenv("TMP", "/tmp", 1);
   ::setenv("TEMP", "/var/tmp", 1);
-  EXPECT_EQ(win::SystemTemporaryDirectory(), win::UserProfileDirectory() + u"\\AppData\\Local\\Temp\\");
+  EXPECT_EQ(win::GetEnvironmentVariable(u"TMP"), win::UserProfileDirectory() + u"\\AppData\\Local\\Temp");
+  EXPECT_EQ(win::GetEnvironmentVariable(u"TEMP"), win::UserProfileDirectory() + u"\\AppData\\Local\\Temp");
   ::setenv("USERNAME", "/not-a-path-variable", 1);
   EXPECT_EQ(win::GetEnvironmentVariable(u"USERNAME"), u"/not-a-path-variable");
   ::unsetenv("USERNAME");
