@@ -15,8 +15,10 @@ bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 bool FileExists(std::u16string_view path) { return !path.empty() && win::IsRegularFile(path); }
 
 bool DirectoryExists(std::u16string_view path) {
-  if (path.empty()) return false;
-  std::u16string copy(path.substr(0, kLocalPathLimit));
+  // A longer path is not checked by its first part: that would answer for
+  // another directory.
+  if (path.empty() || path.size() > kLocalPathLimit) return false;
+  std::u16string copy(path);
   if (copy.size() > 1 && IsSeparator(copy.back())) copy.pop_back();
   if (copy.size() == 2 && copy[1] == u':') copy += u'\\';
   return win::IsDirectory(copy);
@@ -38,9 +40,9 @@ std::u16string ParentDirectory(std::u16string_view path) {
 
 void CreateDirectoryTree(std::u16string_view path, int& attempts) {
   if (path.empty() || path == u"." || path.back() == u':') return;
-  if (attempts > kMaxDirectoryAttempts) return;
+  if (attempts > kMaxDirectoryAttempts || path.size() > kLocalPathLimit) return;
   ++attempts;
-  std::u16string copy(path.substr(0, kLocalPathLimit));
+  std::u16string copy(path);
   if (copy.back() == u'\\') copy.pop_back();
   if (DirectoryExists(copy)) return;
   if (!win::CreateDirectory(copy)) return;

@@ -15,7 +15,8 @@ namespace qz {
 bool FileExists(std::u16string_view path);
 
 // True when the path names an existing directory; a trailing separator is
-// ignored and a bare drive "C:" means its root.
+// ignored and a bare drive "C:" means its root. A path of over 2047
+// characters names none.
 bool DirectoryExists(std::u16string_view path);
 
 // The directory part of the path with its trailing separator, or ".".
@@ -23,7 +24,8 @@ bool DirectoryExists(std::u16string_view path);
 std::u16string ParentDirectory(std::u16string_view path);
 
 // Creates every missing directory of the path from the top down. The caller
-// sets the counter to 0; one request makes at most 501 counted calls.
+// sets the counter to 0; one request makes at most 501 counted calls. A path
+// of over 2047 characters is left alone.
 void CreateDirectoryTree(std::u16string_view path, int& attempts);
 
 // Copies the source over the destination (clearing a read-only attribute
@@ -34,9 +36,21 @@ bool CopyFileBytes(std::u16string_view source, std::u16string_view destination);
 // The application's message box: OK, warning icon, the application title.
 void ShowMessageText(std::u16string_view text);
 
+// The format of a message: a literal only, so that no text that comes from
+// outside (a path, an error text) is ever read as a format.
+class MessageFormat {
+ public:
+  template <size_t N>
+  consteval MessageFormat(const char16_t (&literal)[N]) : text_(literal, N - 1) {}
+  std::u16string_view Text() const { return text_; }
+
+ private:
+  std::u16string_view text_;
+};
+
 template <class... Args>
-void ShowMessage(std::u16string_view format, const Args&... args) {
-  ShowMessageText(win::Format(format, args...));
+void ShowMessage(MessageFormat format, const Args&... args) {
+  ShowMessageText(win::Format(format.Text(), args...));
 }
 
 // Shows the text, then ends the process with exit status 0: the end of an

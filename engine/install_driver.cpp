@@ -115,7 +115,7 @@ bool MakeLinks(int executableChoice, LinkPaths& paths) {
   if (x86Links) {
     LinkOutcome x86 = MakeDesktopLink(u"Zorvelx86", kX86LinkName, kX86Description);
     paths.desktopX86 = x86.linkPath;
-    if (x86.errorText) ShowMessage(*x86.errorText);
+    if (x86.errorText) ShowMessageText(*x86.errorText);
   }
   LinkOutcome startMenu = MakeStartMenuLink(baseName, kLinkName, kDescription);
   paths.startMenu = startMenu.linkPath;
@@ -126,7 +126,7 @@ bool MakeLinks(int executableChoice, LinkPaths& paths) {
   if (x86Links) {
     LinkOutcome x86 = MakeStartMenuLink(u"Zorvelx86", kX86LinkName, kX86Description);
     paths.startMenuX86 = x86.linkPath;
-    if (x86.errorText) ShowMessage(*x86.errorText);
+    if (x86.errorText) ShowMessageText(*x86.errorText);
   }
   return true;
 }
@@ -165,7 +165,7 @@ void OnInstallNow(InstallDialog& dialog) {
   std::optional<int> update = ChooseUpdate(dialog, directory, executableChoice);
   if (!update) return;
   state.updateInstall = *update;
-  state.targetDirectory = directory.substr(0, InstallState::kMaxText);
+  state.targetDirectory = directory;
   state.SetInstallDone(false);
   dialog.SetInstalling(true);
   dialog.ExchangeData(false);

@@ -16,7 +16,7 @@ class InstallState {
 
   // Written by the driver before the worker starts and read by both threads
   // only while the worker does not run or does not change them.
-  std::u16string targetDirectory;  // at most 1023 characters
+  std::u16string targetDirectory;  // as checked and created, never cut
   int32_t executableChoice = 0;    // 0 = x86, 1 = x64, 2 = both
   int32_t updateInstall = 0;       // 1 = update, 0 = overwrite
   bool silentInstall = false;      // the AcceptedLicense switch

@@ -254,6 +254,59 @@ TEST_F(InstallDriver, DirectoryThatCannotBeCreatedStartsNothing) {
   EXPECT_FALSE(dialog_.installing);
 }
 
+// Paths reach the messages and uninstall.info as they stand, conversions and all.
+TEST_F(InstallDriver, PercentSignsInPathsAreNotReadAsFormats) {
+  PutFile(u"C:\\blocked", "a file in the way");
+  dialog_.directory = u"C:\\blocked\\50%s %ls %d";
+  qz::OnInstallNow(dialog_);
+  const std::u16string notCreated =
+      u"Could not create directory \"C:\\blocked\\50%s %ls %d\"\nPlease choose another location";
+  EXPECT_EQ(Boxes(), std::vector<std::u16string>{notCreated});
+  ASSERT_FALSE(Started());
+
+  // Both builds into a folder named with conversions, with the x86 Desktop
+  // link blocked by a folder of its name: its text is shown as it is.
+  const std::u16string desktop = win::UserProfileDirectory() + u"\\Desktop";
+  ASSERT_FALSE(win::CreateDirectory(desktop + u"\\Quenda Zorvel(x86).lnk"));
+  dialog_ = FakeDialog();
+  dialog_.version = 2;
+  dialog_.directory = u"C:\\%s%ls\\Q";
+  qz::OnInstallNow(dialog_);
+  RunToCompletion();
+  EXPECT_EQ(Boxes(), (std::vector<std::u16string>{notCreated, u"Trouble saving link on desktop.\nYou can still make make a desktop "
+                                                  u"shortcut to the Quenda Zorvel executable by hand.",
+                                                  u"Quenda Zorvel has been successfully installed"}));
+  EXPECT_TRUE(qz::FileExists(u"C:\\%s%ls\\Q\\Zorvelx64.exe"));
+  const std::string info = GetFile(u"C:\\%s%ls\\Q\\uninstall.info");
+  EXPECT_NE(info.find("Link:" + win::WideToUtf8(desktop) + "\\Quenda Zorvel(x86).lnk\r\n"), std::string::npos) << info;
+}
+
+// The directory that was created and checked is the one installed into,
+// however long; one too long to create is refused, and nothing is written.
+TEST_F(InstallDriver, LongDirectoriesAreInstalledWholeOrRefused) {
+  auto directoryOf = [](size_t length) {
+    std::u16string dir = u"C:\\long";
+    while (dir.size() < length) dir += u"\\" + std::u16string(std::min<size_t>(99, length - dir.size() - 1), u'd');
+    return dir;
+  };
+  dialog_.directory = directoryOf(1100);
+  qz::OnInstallNow(dialog_);
+  RunToCompletion();
+  EXPECT_EQ(qz::SharedInstallState().targetDirectory, dialog_.directory);
+  EXPECT_TRUE(qz::FileExists(dialog_.directory + u"\\Zorvelx64.exe"));
+  // A link cannot point that far: the shell refuses the target, as it says.
+  EXPECT_EQ(Boxes(), std::vector<std::u16string>{u"Trouble making link on desktop: SetPath() failed."});
+  EXPECT_FALSE(qz::FileExists(dialog_.directory.substr(0, 1023) + u"\\Zorvelx64.exe"));
+
+  dialog_ = FakeDialog();
+  dialog_.directory = directoryOf(2100);
+  qz::OnInstallNow(dialog_);
+  EXPECT_FALSE(Started());
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_TRUE(Boxes()[1].starts_with(u"Could not create directory \"C:\\long\\")) << win::WideToUtf8(Boxes()[1]);
+  EXPECT_FALSE(qz::DirectoryExists(dialog_.directory.substr(0, 1200)));
+}
+
 TEST_F(InstallDriver, ExistingInstallationAsksOrUpdatesSilently) {
   PutFile(dialog_.directory + u"\\Zorvelx64.exe", "MZ old");
   dialog_.answer = std::nullopt;
