@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/setup_app.h"
+#include "desktop/uninstall_info.h"
 #include "engine/install_state.h"
 #include "platform/console.h"
 #include "platform/dialog_backend.h"
@@ -33,17 +34,20 @@ void CountTree(const std::u16string& directory, TreeTotals& totals) {
   }
 }
 
-// The links that uninstall.info lists, one line each.
+// The links that uninstall.info lists, one line each, read in the encoding
+// they were written in.
 void ReportLinks(const std::u16string& directory) {
   win::File log = win::File::Open(directory + u"\\uninstall.info", win::OpenMode::read);
   if (!log) return;
-  std::string text(64 * 1024, '\0');
-  text.resize(log.Read(text.data(), text.size()));
+  std::string bytes;
+  char block[16384];
+  while (size_t n = log.Read(block, sizeof block)) bytes.append(block, n);
+  const std::u16string text = UninstallInfoText(bytes);
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    win::ConsoleLine(u"  " + win::Utf8ToWide(text.substr(start, end - start)));
+    size_t end = text.find(u"\r\n", start);
+    if (end == std::u16string::npos) end = text.size();
+    win::ConsoleLine(u"  " + text.substr(start, end - start));
     start = end + 2;
   }
 }

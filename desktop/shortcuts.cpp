@@ -5,6 +5,7 @@
 
 #include "desktop/registry_entries.h"
 #include "desktop/registry_key.h"
+#include "desktop/uninstall_info.h"
 #include "engine/install_state.h"
 #include "engine/install_worker.h"
 #include "platform/file_system.h"
@@ -139,17 +140,6 @@ LinkOutcome MakeLink(const ShellFolder& folder, std::u16string_view executableBa
   return outcome;
 }
 
-// One byte per character while every character fits; otherwise UTF-8, so
-// that the uninstaller still finds a path that Latin-1 cannot hold.
-std::string EightBitPath(std::u16string_view path) {
-  std::string bytes;
-  for (char16_t c : path) {
-    if (c > 0xFF) return win::WideToUtf8(path);
-    bytes += char(c);
-  }
-  return bytes;
-}
-
 }  // namespace
 
 LinkOutcome MakeDesktopLink(std::u16string_view executableBaseName, std::u16string_view linkName,
@@ -164,9 +154,7 @@ LinkOutcome MakeStartMenuLink(std::u16string_view executableBaseName, std::u16st
 
 void WriteUninstallInfo(std::u16string_view startMenuLink, std::u16string_view startMenuX86Link,
                         std::u16string_view desktopLink, std::u16string_view desktopX86Link) {
-  std::string text;
-  for (std::u16string_view link : {startMenuLink, startMenuX86Link, desktopLink, desktopX86Link})
-    if (!link.empty()) text += "Link:" + EightBitPath(link) + "\r\n";
+  const std::string text = UninstallInfoBytes({startMenuLink, startMenuX86Link, desktopLink, desktopX86Link});
   win::File file =
       win::File::Open(JoinInstallPath(SharedInstallState().targetDirectory, u".\\uninstall.info"), win::OpenMode::write);
   if (!file) return;

@@ -30,9 +30,9 @@ LinkOutcome MakeStartMenuLink(std::u16string_view executableBaseName, std::u16st
                               std::u16string_view description);
 
 // Writes `uninstall.info` in the installation directory anew: one line
-// "Link:<path>" CR LF per path that is not empty, in argument order. Paths
-// are written one byte per character; a path with a character above U+00FF
-// is written as UTF-8. A file that cannot be written is silently skipped.
+// "Link:<path>" CR LF per path that is not empty, in argument order, encoded
+// as UninstallInfoBytes says. A file that cannot be written is silently
+// skipped.
 void WriteUninstallInfo(std::u16string_view startMenuLink, std::u16string_view startMenuX86Link,
                         std::u16string_view desktopLink, std::u16string_view desktopX86Link);
 

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "app/licence_switch.h"
+#include "desktop/shortcuts.h"
+#include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/runtime.h"
 #include "platform/text.h"
@@ -92,6 +94,29 @@ TEST_F(StartUp, SilentRunCountsDownInstallsAndTellsWhereTheFilesWent) {
   EXPECT_NE(out.find("  Link:"), std::string::npos) << out;
   EXPECT_NE(out.find("; the files are in " + Host(u"C:\\Program Files\\Ombra\\QuendaZorvel")), std::string::npos);
   EXPECT_TRUE(Messages().empty());
+}
+
+// The summary prints the links as uninstall.info holds them, whichever of
+// its two encodings the file is in.
+TEST_F(StartUp, TheSummaryReadsUninstallInfoInItsEncoding) {
+  qz::InstallState& state = qz::SharedInstallState();
+  state.targetDirectory = u"C:\\Q";
+  state.SetInstallDone(true);
+  ASSERT_FALSE(win::CreateDirectory(u"C:\\Q"));
+  const std::u16string latin = u"C:\\users\\Ren\u00e9\\Desktop\\Quenda Zorvel.lnk";
+  const std::u16string cyrillic = u"C:\\users\\\u0416\\Desktop\\Quenda Zorvel.lnk";
+  for (const std::u16string& second : {std::u16string(), cyrillic}) {
+    SCOPED_TRACE(win::WideToUtf8(second));
+    qz::WriteUninstallInfo(latin, u"", second, u"");
+    ::testing::internal::CaptureStdout();
+    qz::ReportInstallation();
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("  Link:" + win::WideToUtf8(latin) + "\n"), std::string::npos) << out;
+    if (!second.empty()) {
+      EXPECT_NE(out.find("  Link:" + win::WideToUtf8(second) + "\n"), std::string::npos) << out;
+    }
+  }
+  state.SetInstallDone(false);
 }
 
 TEST_F(StartUp, WithoutTheSwitchTheConsoleCancelsAndSaysHowToRunUnattended) {

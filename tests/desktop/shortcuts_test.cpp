@@ -1,4 +1,5 @@
 #include "desktop/shortcuts.h"
+#include "desktop/uninstall_info.h"
 
 #include <gtest/gtest.h>
 
@@ -267,13 +268,30 @@ TEST_F(Shortcuts, RegistryFallbacksAreReadInOrderAndUsedLiterally) {
   }
 }
 
-TEST_F(Shortcuts, UninstallInfoWritesOneBytePerCharacterOrUtf8) {
+// One encoding for the whole file: 8-bit while every character of every
+// line fits, else UTF-8 throughout; and it reads back as it was written.
+TEST_F(Shortcuts, UninstallInfoIsEightBitOrWhollyUtf8) {
   const std::u16string latin = u"C:\\Users\\Ren\u00e9\\Desktop\\Quenda Zorvel.lnk";
-  const std::u16string greek = u"C:\\Users\\\u0391\u03b8\u03b7\u03bd\u03ac\\Desktop\\Quenda Zorvel.lnk";
-  qz::WriteUninstallInfo(u"", latin, u"", greek);
-  EXPECT_EQ(GetFile(kProductDir + u"\\uninstall.info"),
-            "Link:C:\\Users\\Ren\xe9\\Desktop\\Quenda Zorvel.lnk\r\n"
-            "Link:C:\\Users\\\xce\x91\xce\xb8\xce\xb7\xce\xbd\xce\xac\\Desktop\\Quenda Zorvel.lnk\r\n");
+  const std::u16string cyrillic = u"C:\\Users\\\u0416\\Desktop\\Quenda Zorvel.lnk";
+  struct Case {
+    const char* name;
+    std::u16string first, second;
+    std::string bytes;
+  } cases[] = {
+      {"Latin-1 only", latin, u"C:\\a.lnk", "Link:C:\\Users\\Ren\xe9\\Desktop\\Quenda Zorvel.lnk\r\nLink:C:\\a.lnk\r\n"},
+      {"one path beyond 8 bits", latin, cyrillic,
+       "Link:C:\\Users\\Ren\xc3\xa9\\Desktop\\Quenda Zorvel.lnk\r\n"
+       "Link:C:\\Users\\\xd0\x96\\Desktop\\Quenda Zorvel.lnk\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    qz::WriteUninstallInfo(u"", c.first, u"", c.second);
+    const std::string bytes = GetFile(kProductDir + u"\\uninstall.info");
+    EXPECT_EQ(bytes, c.bytes);
+    EXPECT_EQ(U8(qz::UninstallInfoText(bytes)), U8(u"Link:" + c.first + u"\r\nLink:" + c.second + u"\r\n"));
+  }
+  // Latin-1 bytes that happen to be valid UTF-8 of 8-bit characters stay Latin-1.
+  EXPECT_EQ(qz::UninstallInfoText("Link:C:\\\xc3\xa9"), u"Link:C:\\\u00c3\u00a9");
 
   // All four empty: an empty log, still created anew.
   qz::WriteUninstallInfo(u"", u"", u"", u"");
