@@ -87,14 +87,23 @@ bool ModelLibraryReader::FillBlock() {
     atEnd_ = true;
     if (file_.Error()) failed_ = true;
   }
+  position_ = 0;
+  end_ = n;
   if (!started_) {
     started_ = true;
     unsigned char* probeEnd = block_.data() + std::min(n, kDetectionBytes);
     wide_ = std::find(block_.data(), probeEnd, 0) != probeEnd;
+    position_ = ByteOrderMarkLength(n);
   }
-  position_ = 0;
-  end_ = n;
-  return n > 0;
+  return position_ < end_;
+}
+
+// An editor's byte-order mark at the very start is no part of the first
+// line: left in, it would hide a model statement there.
+size_t ModelLibraryReader::ByteOrderMarkLength(size_t n) const {
+  const unsigned char* b = block_.data();
+  if (wide_) return n >= 2 && b[0] == 0xFF && b[1] == 0xFE ? 2 : 0;
+  return n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF ? 3 : 0;
 }
 
 int ModelLibraryReader::NextByte() {

@@ -45,6 +45,7 @@ class ModelLibraryReader {
 
  private:
   bool FillBlock();
+  size_t ByteOrderMarkLength(size_t n) const;
   int NextByte();
   int NextUnit();
   void CollectRestOfLine();

@@ -105,14 +105,34 @@ TEST_F(ModelLibrary, TheSameLibraryIn8BitAnd16BitTextHasTheSameRecords) {
   EXPECT_EQ(Texts(*wide), Texts(*narrow));
 }
 
-TEST_F(ModelLibrary, AByteOrderMarkHidesAFirstModelStatement) {
-  for (const std::string& bytes : {std::string("\xEF\xBB\xBF.model A NPN\r\n.model B NPN\r\n"),
-                                   "\xFF\xFE" + Wide(".model A NPN\r\n.model B NPN\r\n")}) {
-    PutFile(kLibrary, bytes);
+// A mark at the very start is skipped, in either width; one anywhere else is
+// an ordinary character, so the statement it begins is none.
+TEST_F(ModelLibrary, AByteOrderMarkAtTheStartIsSkipped) {
+  const std::string later = ".model A NPN\r\n\xEF\xBB\xBF.model B NPN\r\n.model C NPN\r\n";
+  const std::string wideLater = Wide(".model A NPN\r\n") + "\xFF\xFE" + Wide(".model B NPN\r\n.model C NPN\r\n");
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<std::u16string> texts;
+  } cases[] = {
+      {"8-bit", "\xEF\xBB\xBF" + later, {u".model A NPN", u".model C NPN"}},
+      {"16-bit", "\xFF\xFE" + wideLater, {u".model A NPN", u".model C NPN"}},
+      {"8-bit, the mark alone", "\xEF\xBB\xBF", {}},
+      {"8-bit, a mark's first bytes only", "\xEF\xBB.model A NPN\r\n", {}},
+      {"16-bit, the other byte order", "\xFE\xFF" + Wide(".model A NPN\r\n"), {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PutFile(kLibrary, c.bytes);
     auto list = qz::ReadModelLibrary(kLibrary, qz::ModelKind::bjt);
     ASSERT_TRUE(list);
-    EXPECT_EQ(Texts(*list), std::vector<std::u16string>{u".model B NPN"});
+    EXPECT_EQ(Texts(*list), c.texts);
   }
+  // Past the mark the bytes are read one character each, as ever.
+  PutFile(kLibrary, "\xEF\xBB\xBF.model R\xC3\xA9 NPN\r\n");
+  auto list = qz::ReadModelLibrary(kLibrary, qz::ModelKind::bjt);
+  ASSERT_TRUE(list);
+  EXPECT_EQ(Texts(*list), std::vector<std::u16string>{u".model R\u00C3\u00A9 NPN"});
 }
 
 TEST_F(ModelLibrary, ReadingFailsOnlyWithoutAReadableFile) {
