@@ -33,12 +33,16 @@ bool HasExtension(std::u16string_view path, std::u16string_view extension) {
   return dot != std::u16string_view::npos && win::EqualsNoCaseAscii(path.substr(dot), extension);
 }
 
-// Writes one entry, or reports why it cannot be written; fatal failures end the process.
-void InstallEntry(const PayloadEntry& entry, std::u16string_view destination) {
-  EntryWriteResult result = WriteEntryFile(entry, destination);
+[[noreturn]] void EndWithWriteFailure(std::u16string_view destination) {
+  ShowMessageAndExit(win::Format(
+      u"Trouble writing file \"%ls\".\nThis might be a permission problem curable with fresh reboot.", destination));
+}
+
+// Reports why an entry could not be written to the destination; fatal
+// failures end the process.
+void ReportEntryFailure(const EntryWriteResult& result, std::u16string_view destination) {
   switch (result.kind) {
     case EntryWriteKind::written:
-      if (entry.readOnly == 1) win::SetReadOnly(destination, true);
       return;
     case EntryWriteKind::openFailed:
       if (HasExtension(destination, u".dll") && FileExists(destination)) {
@@ -50,10 +54,41 @@ void InstallEntry(const PayloadEntry& entry, std::u16string_view destination) {
       }
       [[fallthrough]];
     case EntryWriteKind::writeFailed:
-      ShowMessageAndExit(win::Format(
-          u"Trouble writing file \"%ls\".\nThis might be a permission problem curable with fresh reboot.", destination));
+      EndWithWriteFailure(destination);
     case EntryWriteKind::decompressionFailed:
       ShowMessageAndExit(win::Format(u"Trouble writing: %ls\n%ls", destination, result.errorText));
+  }
+}
+
+void InstallEntry(const PayloadEntry& entry, std::u16string_view destination) {
+  EntryWriteResult result = WriteEntryFile(entry, destination);
+  if (result.kind == EntryWriteKind::written && entry.readOnly == 1) win::SetReadOnly(destination, true);
+  ReportEntryFailure(result, destination);
+}
+
+// The shipped database over one whose merge failed: written whole beside it
+// and renamed in, so that a crash leaves the user's file or the shipped one,
+// never a part of either for the next update to back up.
+void ReplaceWithEntry(const PayloadEntry& entry, std::u16string_view destination) {
+  std::u16string temporary;
+  win::File reserved = win::CreateTemporaryFile(&temporary, ParentDirectory(destination));
+  if (!reserved) EndWithWriteFailure(destination);
+  if (!reserved.Close()) {
+    win::RemoveFile(temporary);
+    EndWithWriteFailure(destination);
+  }
+  EntryWriteResult result = WriteEntryFile(entry, temporary);
+  if (result.kind != EntryWriteKind::written) {
+    win::RemoveFile(temporary);
+    ReportEntryFailure(result, destination);
+    return;
+  }
+  if (entry.readOnly == 1) win::SetReadOnly(temporary, true);
+  if (auto status = win::GetFileStatus(destination); status && status->readOnly) win::SetReadOnly(destination, false);
+  if (win::RenameFile(temporary, destination, true)) {
+    win::SetReadOnly(temporary, false);
+    win::RemoveFile(temporary);
+    EndWithWriteFailure(destination);
   }
 }
 
@@ -63,11 +98,14 @@ void HandleEntry(const PayloadEntry& entry, InstallState& state) {
   if (IsArchitectureSensitive(relativePath) &&
       SkipForArchitecture(relativePath, state.executableChoice, IsNative64BitWindows()))
     return;
-  if (state.updateInstall != 0 && gSyncDatabaseEntry && IsDatabaseEntry(relativePath) && FileExists(destination) &&
-      gSyncDatabaseEntry(state, entry, relativePath, destination))
-    return;
+  const bool merging =
+      state.updateInstall != 0 && gSyncDatabaseEntry && IsDatabaseEntry(relativePath) && FileExists(destination);
+  if (merging && gSyncDatabaseEntry(state, entry, relativePath, destination)) return;
   state.SetStatusText(win::Format(u"Extracting: %ls.gz\n", relativePath));
-  InstallEntry(entry, destination);
+  if (merging)
+    ReplaceWithEntry(entry, destination);
+  else
+    InstallEntry(entry, destination);
 }
 
 }  // namespace

@@ -229,12 +229,15 @@ class UpdateCrash : public ::testing::Test {
 
   // Killed at the point, then run again: every database loads, and each
   // entry of the user's that the update keeps is in it or in its backup.
-  void KillAndRerun(const KillPoint& point) {
+  // failing: an operation that fails in the killed run, so that a merge fails.
+  void KillAndRerun(const KillPoint& point, const std::string& failing = "") {
     fs::path machine = *work_ / "machine";
     std::error_code ec;
     fs::remove_all(machine, ec);
     fs::copy(base_, machine, fs::copy_options::recursive);
-    RunResult killed = Installer(machine, {{"QZ_FAULT_KILL", point.op.Spec()}});
+    std::vector<std::pair<std::string, std::string>> env = {{"QZ_FAULT_KILL", point.op.Spec()}};
+    if (!failing.empty()) env.push_back({"QZ_FAULT_FAIL", failing});
+    RunResult killed = Installer(machine, env);
     EXPECT_EQ(killed.signal, SIGKILL) << "not killed at " << point.op.Spec() << "\n" << killed.output;
     RunResult again = Installer(machine, {});
     ASSERT_EQ(again.status, 0) << again.output;
@@ -252,6 +255,37 @@ class UpdateCrash : public ::testing::Test {
       ASSERT_TRUE(saved) << backup << " does not load, and " << file << " lacks " << missing.size() << " entries";
       for (const std::string& entry : missing) EXPECT_TRUE(saved->count(entry)) << file << " lost: " << entry;
     }
+  }
+
+  // The points of the shipped database's overwrite after the merge of the
+  // database failed at its save's rename: from that failure to the rename
+  // that puts the shipped database in place. Each comes with the failing
+  // rename. (Once that rename is done the user's entries are in the backup
+  // alone, which the next update's merge replaces: no kill makes that worse.)
+  std::vector<std::pair<KillPoint, std::string>> PointsOfOverwriteAfterFailedMerge(const std::string& db) {
+    size_t first = 0, last = 0;
+    std::vector<KillPoint> merge = PointsOfMerge(trace_, db, first, last);
+    auto save = std::find_if(merge.begin(), merge.end(), [](const KillPoint& p) { return EndsWith(p.what, "renamed over the database"); });
+    if (save == merge.end()) return {};
+    const std::string failing = save->op.Spec();
+    fs::path reference = *work_ / "failed-merge";
+    std::error_code ec;
+    fs::remove_all(reference, ec);
+    fs::copy(base_, reference, fs::copy_options::recursive);
+    fs::path trace = *work_ / "failed-merge-trace.txt";
+    fs::remove(trace, ec);
+    RunResult r = Installer(reference, {{"QZ_FAULT_FAIL", failing}, {"QZ_FAULT_TRACE", trace.string()}});
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("Trouble merging"), std::string::npos) << r.output;
+    std::vector<TracedOp> ops = ReadTrace(trace);
+    auto failed = std::find_if(ops.begin(), ops.end(), [&](const TracedOp& o) { return o.Spec() == failing; });
+    std::vector<std::pair<KillPoint, std::string>> points;
+    for (auto o = failed == ops.end() ? ops.end() : failed + 1; o != ops.end(); ++o) {
+      if (o->kind != "read")
+        points.push_back({{*o, "standard." + db + " overwritten: " + o->Spec() + " " + o->path}, failing});
+      if (o->kind == "rename" && EndsWith(o->path, "\\standard." + db)) break;
+    }
+    return points;
   }
 
   static fs::path* work_;
@@ -272,6 +306,25 @@ TEST_F(UpdateCrash, NoUserEntryIsLostWhereverTheUpdateIsKilled) {
     if (HasFatalFailure()) return;
   }
   std::cout << "[ killed ] " << points.size() << " points of the update\n";
+}
+
+// A merge that fails is followed by the shipped database's overwrite of the
+// installed one; killed anywhere in it, the user's entries stay in the
+// database or its backup for the next update.
+TEST_F(UpdateCrash, NoUserEntryIsLostWhereTheOverwriteAfterAFailedMergeIsKilled) {
+  ASSERT_NO_FATAL_FAILURE(PrepareInstallation());
+  size_t killed = 0;
+  for (const char* db : {"bjt", "cap"}) {
+    auto points = PointsOfOverwriteAfterFailedMerge(db);
+    EXPECT_GE(points.size(), 5u) << db;
+    for (const auto& [point, failing] : points) {
+      SCOPED_TRACE(point.what + " (" + point.op.Spec() + ", failing " + failing + ")");
+      KillAndRerun(point, failing);
+      if (HasFatalFailure()) return;
+    }
+    killed += points.size();
+  }
+  std::cout << "[ killed ] " << killed << " points of overwrites after a failed merge\n";
 }
 
 }  // namespace
