@@ -9,7 +9,7 @@
 #include "archive/database_file.h"
 #include "engine/file_helpers.h"
 #include "engine/member_extraction.h"
-#include "models/backup_before_sync.h"
+#include "engine/backup_before_sync.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 

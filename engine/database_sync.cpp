@@ -11,14 +11,6 @@
 namespace qz {
 namespace {
 
-using MergeFunction = bool (*)(std::u16string_view output, std::u16string_view shipped, std::u16string_view installed);
-
-struct DatabaseKind {
-  std::u16string_view path;
-  MergeFunction merge;
-  std::u16string_view failure;
-};
-
 const DatabaseKind kKinds[] = {
     {u".\\lib\\cmp\\standard.bjt", MergeBjtLibrary, u"Trouble merging BJT databases.\n    ...overwriting"},
     {u".\\lib\\cmp\\standard.mos", MergeMosfetLibrary, u"Trouble merging MOSFET databases.\n    ...overwriting"},
@@ -30,12 +22,6 @@ const DatabaseKind kKinds[] = {
     {u".\\lib\\cmp\\standard.bead", MergeInductorDatabase,
      u"Trouble merging ferrite bead databases.\n    ...overwriting"},
 };
-
-const DatabaseKind* KindOf(std::u16string_view relativePath) {
-  for (const DatabaseKind& k : kKinds)
-    if (win::EqualsNoCaseAscii(k.path, relativePath)) return &k;
-  return nullptr;
-}
 
 constexpr std::u16string_view kCannotCreate =
     u"Trouble creating temporary file.\nOut of disk space?  Permission problem?\nThis might be a curable with fresh "
@@ -80,9 +66,17 @@ void WriteShippedDatabase(const PayloadEntry& entry, const std::u16string& tempo
 
 }  // namespace
 
+std::span<const DatabaseKind> DatabaseKinds() { return kKinds; }
+
+const DatabaseKind* FindDatabaseKind(std::u16string_view relativePath) {
+  for (const DatabaseKind& k : kKinds)
+    if (win::EqualsNoCaseAscii(k.path, relativePath)) return &k;
+  return nullptr;
+}
+
 bool SyncDatabaseEntry(InstallState& state, const PayloadEntry& entry, std::u16string_view relativePath,
                        std::u16string_view destination) {
-  const DatabaseKind* kind = KindOf(relativePath);
+  const DatabaseKind* kind = FindDatabaseKind(relativePath);
   if (!kind) return false;
   state.SetStatusText(win::Format(u"Merging: %ls.gz\n", relativePath));
   const std::u16string temporary = ReserveTemporaryFile();

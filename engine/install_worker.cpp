@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/architecture_rules.h"
+#include "engine/backup_before_sync.h"
 #include "engine/file_helpers.h"
 #include "engine/member_extraction.h"
 #include "engine/native_processor.h"
@@ -134,6 +135,8 @@ void RunInstallWorker(const PayloadCatalogue& catalogue, InstallState& state) {
     state.SetInstallDone(true);
   } catch (const std::bad_alloc&) {
     win::ExitOutOfMemory();
+  } catch (const ReleaseSyncAborted&) {
+    win::ExitProcess(0);  // the backup's failure has been shown
   }
 }
 

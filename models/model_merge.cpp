@@ -1,7 +1,7 @@
 #include "models/model_merge.h"
 
 #include "engine/file_helpers.h"
-#include "models/backup_before_sync.h"
+#include "engine/backup_before_sync.h"
 #include "models/model_library.h"
 #include "models/model_record_merge.h"
 #include "models/out_of_memory.h"

@@ -32,7 +32,8 @@ constexpr std::string_view kOpNames[kOps] = {"open",   "read",          "write",
 struct NthOp {
   size_t op = kOps;  // none
   uint64_t n = 0;
-  bool Is(size_t o, uint64_t count) const { return o == op && count == n; }
+  bool onward = false;  // the nth and every later one
+  bool Is(size_t o, uint64_t count) const { return o == op && (onward ? count >= n : count == n); }
 };
 
 struct ProgramHooks {
@@ -41,17 +42,20 @@ struct ProgramHooks {
   bool any() const { return kill.op != kOps || fail.op != kOps || traceFd >= 0; }
 };
 
-// "<kind>:<n>" with n at least 1; anything else asks for nothing.
+// "<kind>:<n>" with n at least 1, or "<kind>:<n>+" for the nth on;
+// anything else asks for nothing.
 NthOp ParseNthOp(const char* text) {
   std::string_view spec = text ? text : "";
   size_t colon = spec.find(':');
   if (colon == std::string_view::npos) return {};
   std::optional<Op> op = OpNamed(spec.substr(0, colon));
   std::string count(spec.substr(colon + 1));
+  const bool onward = !count.empty() && count.back() == '+';
+  if (onward) count.pop_back();
   char* end = nullptr;
   unsigned long long n = std::strtoull(count.c_str(), &end, 10);
   if (!op || count.empty() || *end != '\0' || n == 0) return {};
-  return {static_cast<size_t>(*op), n};
+  return {static_cast<size_t>(*op), n, onward};
 }
 
 ProgramHooks ReadProgramHooks() {

@@ -47,6 +47,17 @@ std::u16string WindowsPathOfHost(std::string_view hostPath);
 // the host lacks them. A host variable set to the empty text is absent.
 std::optional<std::u16string> GetEnvironmentVariable(std::u16string_view name);
 
+// For tools that take host paths from their command line.
+// The path made absolute against the host's working directory.
+std::string AbsoluteHostPath(std::string_view path);
+// A symbolic link followed, link by link, to the file it finally names (an
+// absolute path); any other path as it is.
+std::string FollowHostLinks(std::string_view hostPath);
+// A host file's permission bits, and setting them; nothing, or false, when
+// the file cannot be reached.
+std::optional<unsigned> HostFileMode(std::string_view hostPath);
+bool SetHostFileMode(std::string_view hostPath, unsigned mode);
+
 // Whether a character may appear in a Windows file name component.
 bool IsValidNameCharacter(char16_t c);
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
@@ -507,6 +508,41 @@ std::optional<std::u16string> GetEnvironmentVariable(std::u16string_view name) {
   if (raw && !(fallback && fallback->isPath && raw[0] == '/')) return Utf8ToWide(raw);
   if (fallback) return fallback->value;
   return std::nullopt;
+}
+
+std::string AbsoluteHostPath(std::string_view path) {
+  if (!path.empty() && path[0] == '/') return std::string(path);
+  std::vector<char> cwd(4096);
+  while (!::getcwd(cwd.data(), cwd.size())) {
+    if (errno != ERANGE) return std::string(path);
+    cwd.resize(cwd.size() * 2);
+  }
+  return std::string(cwd.data()) + "/" + std::string(path);
+}
+
+std::string FollowHostLinks(std::string_view hostPath) {
+  std::string path = AbsoluteHostPath(hostPath);
+  // A loop of links ends where the system's own limit would end it.
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::vector<char> target(size_t(st.st_size > 0 ? st.st_size : 255) + 1);
+    ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n < 0 || size_t(n) >= target.size()) return path;
+    std::string next(target.data(), size_t(n));
+    path = next[0] == '/' ? next : path.substr(0, path.rfind('/') + 1) + next;
+  }
+  return path;
+}
+
+std::optional<unsigned> HostFileMode(std::string_view hostPath) {
+  struct stat st;
+  if (::stat(std::string(hostPath).c_str(), &st) != 0) return std::nullopt;
+  return unsigned(st.st_mode & 07777);
+}
+
+bool SetHostFileMode(std::string_view hostPath, unsigned mode) {
+  return ::chmod(std::string(hostPath).c_str(), mode_t(mode)) == 0;
 }
 
 }  // namespace win

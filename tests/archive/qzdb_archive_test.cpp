@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "archive/archive_merge.h"
 #include "archive_test_util.h"
+#include "platform/machine.h"
 #include "tests/support/qzdb_run.h"
 
 namespace {
@@ -137,6 +139,7 @@ TEST_F(QzdbArchiveBadInput, MergeSaysWhyAndLeavesTheOutputAsItWas) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.environment) + " " + c.arguments);
+    std::filesystem::remove(HostFile("user.cap.bak"));
     Outcome run = Qzdb(c.arguments, c.environment);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
@@ -157,6 +160,102 @@ TEST_F(QzdbArchiveBadInput, InstalledFileOfAnotherKindIsKeptBeforeItIsReplaced) 
       << run.err;
   EXPECT_EQ(qztest::ReadHostFile(HostFile("random.cap.bak")), Random(700));
   EXPECT_EQ(qztest::ReadHostFile(HostFile("random.cap")), qztest::ReadHostFile(HostFile("shipped.cap")));
+}
+
+// By hand, an existing backup is never replaced: where the merge (or the
+// guard before it) would make one, nothing changes and the file in the way
+// is named. An empty installed file needs no backup.
+TEST_F(QzdbArchiveBadInput, ABackupInTheWayIsNeverReplacedByHand) {
+  const std::string backup = "an older backup";
+  struct Case {
+    const char* installed;
+    const char* contents;
+    int status;
+  } cases[] = {
+      {"user.cap", nullptr, 1},
+      {"random.cap", nullptr, 1},
+      {"empty.cap", "", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.installed);
+    if (c.contents) Put(c.installed, c.contents);
+    const std::string before = qztest::ReadHostFile(HostFile(c.installed));
+    Put(std::string(c.installed) + ".bak", backup);
+    Outcome run = Qzdb(std::string("merge ") + c.installed + " shipped.cap " + c.installed);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(qztest::ReadHostFile(HostFile(std::string(c.installed) + ".bak")), backup);
+    if (c.status == 0) {
+      EXPECT_EQ(qztest::ReadHostFile(HostFile(c.installed)), qztest::ReadHostFile(HostFile("shipped.cap")));
+    } else {
+      EXPECT_NE(run.err.find(std::string(c.installed) + ".bak is in the way"), std::string::npos) << run.err;
+      EXPECT_EQ(qztest::ReadHostFile(HostFile(c.installed)), before);
+    }
+  }
+}
+
+// The installer's own merge, as an update calls it: no guard, the same bytes
+// as the merge called in the installer's process, its messages one line each.
+TEST_F(QzdbArchiveBadInput, InstallerModeDoesWhatAnUpdateDoes) {
+  auto windows = [&](const std::string& name) { return win::WindowsPathOfHost(HostFile(name)); };
+  Put("mine.cap", user_);
+  ASSERT_TRUE(qz::MergeCapacitorDatabase(windows("mine.cap"), windows("shipped.cap"), windows("mine.cap")));
+  Outcome run = Qzdb("merge --installer user.cap shipped.cap user.cap");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("user.cap")), qztest::ReadHostFile(HostFile("mine.cap")));
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("user.cap.bak")), user_);
+
+  // A file of another kind is replaced without a backup, one there or not.
+  Put("random.cap.bak", "kept");
+  EXPECT_EQ(Qzdb("merge --installer random.cap shipped.cap random.cap").status, 0);
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("random.cap")), qztest::ReadHostFile(HostFile("shipped.cap")));
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("random.cap.bak")), "kept");
+
+  // A shipped file that does not load: the load's message, then the update's.
+  Put("user.cap", user_);
+  run = Qzdb("merge --installer user.cap trunc.cap user.cap");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "[qzdb] Unexpected file format.\n"
+            "[qzdb] Trouble merging capacitor databases.\\n    ...overwriting\n");
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("user.cap")), user_);
+}
+
+// A backup that cannot be made ends the sync: status 3 in either mode (the
+// installer would end there with 0), and nothing else changed.
+TEST_F(QzdbArchiveBadInput, AnAbortedSyncExitsWithThree) {
+  std::filesystem::create_directories(HostFile("user.cap.bak"));
+  Outcome run = Qzdb("merge --installer user.cap shipped.cap user.cap", "QZ_VIRTUAL_TIME=1");
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.err.find("user.cap\\nas "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("user.cap.bak\\n\\nRelease sync aborted.\n"), std::string::npos) << run.err;
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("user.cap")), user_);
+  std::filesystem::remove(HostFile("user.cap.bak"));
+
+  // Every open from the backup's first on fails (after the two header
+  // checks and the new file beside OUTPUT).
+  run = Qzdb("merge user.cap shipped.cap user.cap", "QZ_VIRTUAL_TIME=1 QZ_FAULT_FAIL=open:6+");
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_NE(run.err.find("Release sync aborted."), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("qzdb: the release sync was aborted; user.cap is unchanged"), std::string::npos) << run.err;
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("user.cap")), user_);
+  for (const auto& e : std::filesystem::directory_iterator(HostFile("")))
+    EXPECT_FALSE(e.path().filename().string().starts_with("tmp")) << e.path();
+}
+
+// The replaced OUTPUT keeps its permission bits, and a link is written
+// through to the file it names.
+TEST_F(QzdbArchiveBadInput, OutputKeepsItsModeAndItsLink) {
+  ASSERT_EQ(::chmod(HostFile("user.cap").c_str(), 0664), 0);
+  std::filesystem::create_symlink("user.cap", HostFile("link.cap"));
+  Outcome run = Qzdb("merge link.cap shipped.cap user.cap");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::is_symlink(HostFile("link.cap")));
+  struct stat st;
+  ASSERT_EQ(::stat(HostFile("user.cap").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0664u);
+  EXPECT_EQ(Qzdb("dump user.cap").out, "Acme\tA1\tX7R\t9.99999972e-10\t50\t0\t0\t0\nMine\tM1\tX7R\t9.99999997e-07\t50\t0\t0\t0\n"
+                                       "Mine\tM2\tX7R\t1.99999999e-06\t50\t0\t0\t0\n");
 }
 
 }  // namespace

@@ -47,21 +47,23 @@ TEST_F(QzdbModels, ExitStatusOfFailuresAndUsageErrors) {
   struct Case {
     const char* arguments;
     int status;
+    const char* message;
   } cases[] = {
-      {"merge merged.bjt shipped.tmp missing.bjt", 1},
-      {"merge merged.bjt missing.tmp standard.BJT", 1},
-      {"merge merged.bjt shipped.tmp shipped.tmp", 2},
-      {"merge --kind xyz merged.bjt shipped.tmp standard.BJT", 2},
-      {"merge merged.bjt standard.BJT", 2},
-      {"dump", 2},
+      {"merge merged.bjt shipped.tmp missing.bjt", 1, "qzdb: missing.bjt is not a file that can be read"},
+      {"merge merged.bjt missing.tmp standard.BJT", 1, "qzdb: missing.tmp is not a file that can be read"},
+      {"merge merged.bjt shipped.tmp shipped.tmp", 2, "qzdb: unknown kind 'tmp': name it with --kind"},
+      {"merge merged.bjt shipped.tmp standard", 2, "qzdb: standard has no extension: name its kind with --kind"},
+      {"merge --kind xyz merged.bjt shipped.tmp standard.BJT", 2, "qzdb: unknown kind 'xyz': the kinds are bjt,"},
+      {"merge merged.bjt standard.BJT", 2, "usage: qzdb merge [--kind KIND] OUTPUT SHIPPED INSTALLED"},
+      {"dump --installer standard.BJT", 2, "usage: qzdb merge"},
+      {"dump", 2, "usage: qzdb merge"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
     Outcome run = Qzdb(c.arguments);
     EXPECT_EQ(run.status, c.status);
-    if (c.status == 2) {
-      EXPECT_NE(run.err.find("usage: qzdb merge [--kind KIND] OUTPUT SHIPPED INSTALLED"), std::string::npos);
-    }
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(HostFile("merged.bjt")));
   }
 }
 
@@ -86,6 +88,9 @@ TEST_F(QzdbModels, HelpSaysWhatItIsFor) {
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("bjt, mos, jft, dio"), std::string::npos);
   EXPECT_NE(run.out.find("release sync"), std::string::npos);
+  for (const char* text : {"qzdb merge --installer [--kind KIND]", "qzdb dump [--csv] [--kind KIND] FILE",
+                           "0 done; 1 the merge failed", "2 a usage error", "3 the release sync was aborted"})
+    EXPECT_NE(run.out.find(text), std::string::npos) << text;
 }
 
 // Bad input gets a message and status 1, and OUTPUT stays as it was (or
@@ -109,12 +114,13 @@ TEST_F(QzdbModels, BadInputSaysWhyAndLeavesTheOutputAsItWas) {
       {"dump standard.BJT", "QZ_FAULT_FAIL=read:1", "cannot read the model library"},
       {"merge out.bjt random.bjt standard.BJT", "", "random.bjt is not a BJT model library"},
       {"merge out.bjt folder.bjt standard.BJT", "", "folder.bjt is not a file that can be read"},
-      {"merge out.bjt shipped.tmp folder.bjt", "", "the merge failed; out.bjt is unchanged"},
+      {"merge out.bjt shipped.tmp folder.bjt", "", "folder.bjt is not a file that can be read"},
       {"merge standard.BJT shipped.tmp standard.BJT", "QZ_FAULT_FAIL=write:2", "standard.BJT is unchanged"},
       {"merge folder.bjt shipped.tmp standard.BJT", "", "cannot replace folder.bjt"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.environment) + " " + c.arguments);
+    std::filesystem::remove(HostFile("standard.BJT.bak"));
     Outcome run = Qzdb(c.arguments, c.environment);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
@@ -123,6 +129,25 @@ TEST_F(QzdbModels, BadInputSaysWhyAndLeavesTheOutputAsItWas) {
     EXPECT_FALSE(std::filesystem::exists(HostFile("out.bjt")));
     EXPECT_TRUE(std::filesystem::is_empty(HostFile("folder.bjt")));
   }
+}
+
+// The loss that the installer's merge allows, and the guard refuses: after a
+// crash left an empty library, an update backs the empty file up over the
+// user's last good backup.
+TEST_F(QzdbModels, AnEmptyLibraryCostsTheBackupOnlyInInstallerMode) {
+  const std::string mine = qztest::ReadHostFile(HostFile("standard.BJT"));
+  Put("standard.BJT.bak", mine);
+  Put("standard.BJT", "");
+  Outcome run = Qzdb("merge standard.BJT shipped.tmp standard.BJT");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("standard.BJT.bak is in the way"), std::string::npos) << run.err;
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("standard.BJT.bak")), mine);
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("standard.BJT")), "");
+
+  run = Qzdb("merge --installer standard.BJT shipped.tmp standard.BJT");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(qztest::ReadHostFile(HostFile("standard.BJT.bak")), "");
+  EXPECT_NE(qztest::ReadHostFile(HostFile("standard.BJT")).find(".model NEW PNP"), std::string::npos);
 }
 
 }  // namespace

@@ -1,18 +1,20 @@
 // qzdb: inspects and merges the component databases outside an installation.
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "db_kind.h"
+#include "engine/backup_before_sync.h"
+#include "engine/database_sync.h"
 #include "engine/file_helpers.h"
-#include "models/backup_before_sync.h"
 #include "platform/file_system.h"
 #include "platform/machine.h"
+#include "platform/message_box.h"
+#include "platform/text.h"
 
 namespace {
+
+enum ExitStatus { kDone = 0, kFailed = 1, kUsage = 2, kAborted = 3 };
 
 std::vector<qzdb::DbKind> AllKinds() {
   std::vector<qzdb::DbKind> kinds = qzdb::ModelKinds();
@@ -20,32 +22,53 @@ std::vector<qzdb::DbKind> AllKinds() {
   return kinds;
 }
 
-int Usage(int status) {
+std::string KindNames() {
   std::string names;
   for (const auto& k : AllKinds()) names += (names.empty() ? "" : ", ") + k.name;
+  return names;
+}
+
+int Usage(int status) {
   std::fprintf(status ? stderr : stdout,
                "usage: qzdb merge [--kind KIND] OUTPUT SHIPPED INSTALLED\n"
-               "       qzdb dump [--csv] FILE\n"
+               "       qzdb merge --installer [--kind KIND] OUTPUT SHIPPED INSTALLED\n"
+               "       qzdb dump [--csv] [--kind KIND] FILE\n"
                "\n"
                "Inspects and merges the component databases of Quenda Zorvel outside an\n"
                "installation, for release engineers and support staff.\n"
                "\n"
-               "merge  runs exactly the installer's release sync: INSTALLED is backed up to\n"
+               "merge  runs the installer's release sync: INSTALLED is backed up to\n"
                "       INSTALLED.bak, the models or parts of SHIPPED replace those of INSTALLED,\n"
-               "       and the result is written to OUTPUT. Message boxes go to standard error.\n"
-               "       Exit status 0 when the merge succeeded, 1 when it failed. A backup\n"
-               "       that cannot be made aborts as in the installer, with exit status 0.\n"
-               "       Unlike the installer, it refuses a SHIPPED file of another kind, keeps\n"
-               "       an INSTALLED file of another kind as INSTALLED.bak before SHIPPED\n"
-               "       replaces it, and leaves OUTPUT as it was when the merge fails.\n"
+               "       and the result is written to OUTPUT. Guarded for files given by hand:\n"
+               "       it refuses a SHIPPED file of another kind and a missing INSTALLED file,\n"
+               "       keeps an INSTALLED file of another kind as INSTALLED.bak before SHIPPED\n"
+               "       replaces it (an empty one needs no backup), never replaces or removes\n"
+               "       an existing INSTALLED.bak (it names that file and changes nothing), and\n"
+               "       writes a new file that replaces OUTPUT only when the whole merge\n"
+               "       succeeded, with the permission bits of the file it replaces; an OUTPUT\n"
+               "       that is a symbolic link is written through to its target.\n"
+               "--installer\n"
+               "       calls the installer's merge exactly as an update does, with no guard\n"
+               "       and no file of its own: the same output bytes, the same .bak, the same\n"
+               "       messages, and the merge's failure message when it fails. (The installer\n"
+               "       would then write the shipped database over INSTALLED; qzdb does not.)\n"
                "dump   prints the records of FILE, one per line (--csv: as CSV with a header);\n"
-               "       a model library as the name, a tab and the statement. Exit status 1\n"
-               "       when FILE cannot be read.\n"
+               "       a model library as the name, a tab and the statement.\n"
                "\n"
                "KIND is one of: %s; without --kind it follows the extension of\n"
-               "INSTALLED (or FILE), ignoring case. Paths are host paths.\n"
-               "Exit status 2 for a usage error.\n",
-               names.c_str());
+               "INSTALLED (or FILE), ignoring case. Paths are host paths. The installer's\n"
+               "message boxes go to standard error, one line each, as \"[title] text\" with\n"
+               "its line breaks written as \\n.\n"
+               "\n"
+               "Exit status: 0 done; 1 the merge failed or was refused, or FILE cannot be\n"
+               "read; 2 a usage error; 3 the release sync was aborted because INSTALLED\n"
+               "could not be backed up (the installer ends there); 255 out of memory.\n",
+               KindNames().c_str());
+  return status;
+}
+
+int Complain(int status, const std::string& why) {
+  std::fprintf(stderr, "qzdb: %s\n", why.c_str());
   return status;
 }
 
@@ -55,96 +78,158 @@ std::string Lower(std::string s) {
   return s;
 }
 
+// The kind named by --kind, else by the file's extension; null after saying
+// why there is none.
 const qzdb::DbKind* FindKind(const std::vector<qzdb::DbKind>& kinds, const std::string& kind, const std::string& path) {
-  std::string wanted = kind;
-  bool byExtension = wanted.empty();
-  if (byExtension) {
-    size_t dot = path.rfind('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return nullptr;
-    wanted = Lower(path.substr(dot + 1));
+  if (!kind.empty()) {
+    for (const auto& k : kinds)
+      if (k.name == kind) return &k;
+    Complain(kUsage, "unknown kind '" + kind + "': the kinds are " + KindNames());
+    return nullptr;
   }
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) {
+    Complain(kUsage, path + " has no extension: name its kind with --kind");
+    return nullptr;
+  }
+  const std::string extension = Lower(path.substr(dot + 1));
   for (const auto& k : kinds)
-    if ((byExtension ? k.extension : k.name) == wanted) return &k;
+    if (k.extension == extension) return &k;
+  Complain(kUsage, "unknown kind '" + extension + "': name it with --kind");
   return nullptr;
 }
 
-// qzdb works on host paths; the layer maps the host's root folder as drive Z:.
-std::u16string WindowsPath(const char* hostPath) {
-  std::string p = hostPath;
-  if (p.empty() || p[0] != '/') {
-    char cwd[4096];
-    if (getcwd(cwd, sizeof cwd)) p = std::string(cwd) + "/" + p;
-  }
-  return win::WindowsPathOfHost(p);
+std::u16string WindowsPath(const std::string& hostPath) { return win::WindowsPathOfHost(win::AbsoluteHostPath(hostPath)); }
+
+// What an update tells the user when the merge of this kind fails.
+std::u16string_view FailureMessageOf(const qzdb::DbKind& kind) {
+  const std::u16string ending = u"." + win::Utf8ToWide(kind.extension);
+  for (const qz::DatabaseKind& k : qz::DatabaseKinds())
+    if (k.path.ends_with(ending)) return k.failure;
+  return {};
 }
 
-int Refuse(const std::string& why) {
-  std::fprintf(stderr, "qzdb: %s\n", why.c_str());
-  return 1;
+// One line a message box, so that a caller can compare them line by line.
+int OneLineMessageBox(const win::MessageBoxRequest& r) {
+  std::string line = "[" + win::WideToUtf8(r.caption) + "] ";
+  for (char c : win::WideToUtf8(r.text)) {
+    if (c == '\n')
+      line += "\\n";
+    else if (c != '\r')
+      line += c;
+  }
+  std::fprintf(stderr, "%s\n", line.c_str());
+  std::fflush(stderr);
+  return (r.type & 0xF) == win::MB_YESNO ? ((r.type & win::MB_DEFBUTTON2) ? win::IDNO : win::IDYES) : win::IDOK;
 }
 
-// The installer's merge, guarded for files given by hand: the shipped file
-// must be of the kind, an installed file of another kind is kept as a
-// backup before the shipped file is copied over it, and the result goes to
-// a new file that replaces OUTPUT only when the whole merge succeeded.
-int Merge(const qzdb::DbKind& kind, const std::string& output, const std::string& shipped,
-          const std::string& installed) {
-  const std::u16string out = WindowsPath(output.c_str()), ship = WindowsPath(shipped.c_str()),
-                       inst = WindowsPath(installed.c_str());
-  if (!qz::FileExists(ship)) return Refuse(shipped + " is not a file that can be read");
-  if (!kind.holds(ship)) return Refuse(shipped + " is not a " + kind.description + " (or cannot be read)");
-  if (kind.copiesOverOtherKinds && qz::FileExists(inst) && !kind.holds(inst)) {
-    qz::BackupBeforeSync(inst);
-    std::fprintf(stderr, "qzdb: %s is not a %s: it is kept as %s.bak, and %s takes its place\n", installed.c_str(),
-                 kind.description.c_str(), installed.c_str(), shipped.c_str());
+// The installer's merge as an update calls it, and its failure message.
+int MergeAsInstaller(const qzdb::DbKind& kind, const std::string& output, const std::string& shipped,
+                     const std::string& installed) {
+  try {
+    if (kind.merge(WindowsPath(output), WindowsPath(shipped), WindowsPath(installed))) return kDone;
+  } catch (const qz::ReleaseSyncAborted&) {
+    return kAborted;
   }
-  std::u16string temporary;
-  win::File reserved = win::CreateTemporaryFile(&temporary, qz::ParentDirectory(out));
-  if (!reserved || !reserved.Close()) return Refuse("cannot create a new file beside " + output);
-  if (!kind.merge(temporary, ship, inst)) {
-    win::RemoveFile(temporary);
-    return Refuse("the merge failed; " + output + " is unchanged");
+  qz::ShowMessageText(FailureMessageOf(kind));
+  return kFailed;
+}
+
+bool IsEmptyFile(std::u16string_view path) {
+  std::optional<win::FileStatus> status = win::GetFileStatus(path);
+  return status && status->size == 0;
+}
+
+// The installer's merge, guarded for files given by hand (see the usage).
+int GuardedMerge(const qzdb::DbKind& kind, const std::string& output, const std::string& shipped,
+                 const std::string& installed) {
+  const std::string target = win::FollowHostLinks(output);
+  const std::u16string out = WindowsPath(target), ship = WindowsPath(shipped), inst = WindowsPath(installed);
+  if (!qz::FileExists(ship)) return Complain(kFailed, shipped + " is not a file that can be read");
+  if (!kind.holds(ship)) return Complain(kFailed, shipped + " is not a " + kind.description + " (or cannot be read)");
+  if (!qz::FileExists(inst)) return Complain(kFailed, installed + " is not a file that can be read");
+  // A model merge always backs up; an archive merge backs up what it merges,
+  // and this guard what it replaces, an empty file aside.
+  const bool backsUp = !kind.copiesOverOtherKinds || !IsEmptyFile(inst);
+  if (backsUp && win::GetFileStatus(inst + u".bak"))
+    return Complain(kFailed, installed + ".bak is in the way: the merge would replace that backup. Move it away "
+                                         "first; nothing was changed");
+  try {
+    if (kind.copiesOverOtherKinds && !IsEmptyFile(inst) && !kind.holds(inst)) {
+      qz::BackupBeforeSync(inst);
+      std::fprintf(stderr, "qzdb: %s is not a %s: it is kept as %s.bak, and %s takes its place\n", installed.c_str(),
+                   kind.description.c_str(), installed.c_str(), shipped.c_str());
+    }
+    std::u16string temporary;
+    win::File reserved = win::CreateTemporaryFile(&temporary, qz::ParentDirectory(out));
+    const std::string noNewFile = "cannot create a new file beside " + output;
+    if (!reserved) return Complain(kFailed, noNewFile);
+    if (!reserved.Close()) {
+      win::RemoveFile(temporary);
+      return Complain(kFailed, noNewFile);
+    }
+    bool merged = false;
+    try {
+      merged = kind.merge(temporary, ship, inst);
+    } catch (const qz::ReleaseSyncAborted&) {
+      win::RemoveFile(temporary);
+      throw;
+    }
+    if (!merged) {
+      win::RemoveFile(temporary);
+      return Complain(kFailed, "the merge failed; " + output + " is unchanged");
+    }
+    std::optional<unsigned> mode = win::HostFileMode(target);
+    if (mode) win::SetHostFileMode(win::HostPath(temporary), *mode);
+    if (auto status = win::GetFileStatus(out); status && status->readOnly) win::SetReadOnly(out, false);
+    if (win::RenameFile(temporary, out, true)) {
+      if (mode) win::SetHostFileMode(target, *mode);
+      win::SetReadOnly(temporary, false);
+      win::RemoveFile(temporary);
+      return Complain(kFailed, "cannot replace " + output + "; it is unchanged");
+    }
+    return kDone;
+  } catch (const qz::ReleaseSyncAborted&) {
+    return Complain(kAborted, "the release sync was aborted; " + output + " is unchanged");
   }
-  if (auto status = win::GetFileStatus(out); status && status->readOnly) win::SetReadOnly(out, false);
-  if (win::RenameFile(temporary, out, true)) {
-    win::RemoveFile(temporary);
-    return Refuse("cannot replace " + output + "; it is unchanged");
-  }
-  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) return Usage(0);
-  if (args.empty()) return Usage(2);
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) return Usage(kDone);
+  if (args.empty()) return Usage(kUsage);
   std::string command = args[0];
   args.erase(args.begin());
   std::string kindName;
-  bool csv = false;
+  bool csv = false, installer = false;
   std::vector<std::string> paths;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--kind" && i + 1 < args.size()) {
       kindName = Lower(args[++i]);
     } else if (args[i] == "--csv") {
       csv = true;
+    } else if (args[i] == "--installer") {
+      installer = true;
     } else if (args[i].rfind("--", 0) == 0) {
-      return Usage(2);
+      return Usage(kUsage);
     } else {
       paths.push_back(args[i]);
     }
   }
+  win::SetMessageBoxHandler(OneLineMessageBox);
   const auto kinds = AllKinds();
   if (command == "merge" && paths.size() == 3 && !csv) {
     const qzdb::DbKind* kind = FindKind(kinds, kindName, paths[2]);
-    if (!kind) return Usage(2);
-    return Merge(*kind, paths[0], paths[1], paths[2]);
+    if (!kind) return kUsage;
+    return installer ? MergeAsInstaller(*kind, paths[0], paths[1], paths[2])
+                     : GuardedMerge(*kind, paths[0], paths[1], paths[2]);
   }
-  if (command == "dump" && paths.size() == 1) {
+  if (command == "dump" && paths.size() == 1 && !installer) {
     const qzdb::DbKind* kind = FindKind(kinds, kindName, paths[0]);
-    if (!kind) return Usage(2);
-    return kind->dump(WindowsPath(paths[0].c_str()), qzdb::DumpOptions{csv}) ? 0 : 1;
+    if (!kind) return kUsage;
+    return kind->dump(WindowsPath(paths[0]), qzdb::DumpOptions{csv}) ? kDone : kFailed;
   }
-  return Usage(2);
+  return Usage(kUsage);
 }

@@ -1,4 +1,4 @@
-#include "models/backup_before_sync.h"
+#include "engine/backup_before_sync.h"
 
 #include "engine/file_helpers.h"
 #include "platform/runtime.h"
@@ -16,7 +16,8 @@ void BackupBeforeSync(std::u16string_view path) {
   if (CopyFileBytes(path, backup)) return;
   win::Sleep(kBackupRetryMs);
   if (CopyFileBytes(path, backup)) return;
-  ShowMessageAndExit(win::Format(u"Trouble backing up %ls\nas %ls\n\nRelease sync aborted.", path, backup));
+  ShowMessage(u"Trouble backing up %ls\nas %ls\n\nRelease sync aborted.", path, backup);
+  throw ReleaseSyncAborted{};
 }
 
 }  // namespace qz
