@@ -9,14 +9,13 @@
 //   reserved                          uint32, written as 0, skipped on reading
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-#include "platform/object.h"
+#include "archive/archive_record.h"
 
 namespace qz {
 
-class CCapacitorRec : public win::CObject {
+class CCapacitorRec : public ArchiveRecord<CCapacitorRec> {
  public:
   CCapacitorRec() = default;
 
@@ -29,16 +28,15 @@ class CCapacitorRec : public win::CObject {
   float seriesResistance = 0;  // ohms; 0 when not given
   float fifthValue = 0;        // carried through unchanged
 
-  static const win::CRuntimeClass classCCapacitorRec;
-  static const win::CRuntimeClass* ThisClass() { return &classCCapacitorRec; }
-  static win::CObject* CreateObject();
-  // The smallest body: three empty strings and 28 bytes of numbers.
-  static constexpr uint64_t kMinimumBytes = 3 + 28;
-
-  const win::CRuntimeClass* GetRuntimeClass() const override { return &classCCapacitorRec; }
-  // Reading trims the texts and normalises the manufacturer; writing trims
-  // the texts in place.
-  void Serialize(CArchive& archive) override;
+  static constexpr const char* kClassName = "CCapacitorRec";
+  // The record body in archive order, as drawn above.
+  static constexpr auto Fields() {
+    return std::make_tuple(&CCapacitorRec::manufacturer, &CCapacitorRec::partNumber, &CCapacitorRec::type,
+                           &CCapacitorRec::capacitance, &CCapacitorRec::voltageRating, &CCapacitorRec::rmsCurrentRating,
+                           &CCapacitorRec::seriesResistance, kReserved, &CCapacitorRec::fifthValue, kReserved);
+  }
+  // After a load the manufacturer is normalised.
+  void NormaliseLoaded();
 };
 
 // The order of the capacitor database: the five values, then type,

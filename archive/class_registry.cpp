@@ -17,8 +17,8 @@ const win::CRuntimeClass* ClassRegistry::Find(std::string_view name) const {
 }
 
 const ClassRegistry& RecordClasses() {
-  static const ClassRegistry registry{&CCapacitorRec::classCCapacitorRec, &CInductorRec::classCInductorRec,
-                                      &CResistorRec::classCResistorRec};
+  static const ClassRegistry registry{CCapacitorRec::ThisClass(), CInductorRec::ThisClass(),
+                                      CResistorRec::ThisClass()};
   return registry;
 }
 

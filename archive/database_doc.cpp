@@ -24,7 +24,7 @@ template <class Rec>
 void CDatabaseDoc<Rec>::ReadList(CArchive& archive) {
   const uint32_t count = archive.ReadCount();
   // Every entry takes at least its two-byte tag and the smallest body.
-  if (!archive.CanHold(count, 2 + Rec::kMinimumBytes)) return;
+  if (!archive.CanHold(count, 2 + Rec::MinimumBytes())) return;
   records_.reserve(records_.size() + count);
   for (uint32_t i = 0; i < count; ++i) {
     bool isNew = false;

@@ -1,44 +1,15 @@
 #include "archive/inductor_rec.h"
 
-#include "archive/archive.h"
 #include "archive/record_text.h"
 
 namespace qz {
-
-const win::CRuntimeClass CInductorRec::classCInductorRec = {"CInductorRec", 0, &CInductorRec::CreateObject,
-                                                            &win::CObject::classCObject};
-
-win::CObject* CInductorRec::CreateObject() { return new CInductorRec; }
 
 void NormaliseInductorManufacturer(std::u16string& manufacturer) {
   if (NormaliseManufacturer(manufacturer)) return;
   if (manufacturer == u"TOKO") manufacturer = u"Toko";
 }
 
-void CInductorRec::Serialize(CArchive& ar) {
-  if (ar.IsStoring()) {
-    TrimText(manufacturer);
-    TrimText(partNumber);
-    ar.WriteString(manufacturer);
-    ar.WriteString(partNumber);
-    ar.WriteFloat(inductance);
-    ar.WriteFloat(currentRating);
-    ar.WriteFloat(seriesResistance);
-    ar.WriteFloat(parallelResistance);
-    ar.WriteFloat(parallelCapacitance);
-    return;
-  }
-  manufacturer = ar.ReadString();
-  partNumber = ar.ReadString();
-  inductance = ar.ReadFloat();
-  currentRating = ar.ReadFloat();
-  seriesResistance = ar.ReadFloat();
-  parallelResistance = ar.ReadFloat();
-  parallelCapacitance = ar.ReadFloat();
-  TrimText(manufacturer);
-  TrimText(partNumber);
-  NormaliseInductorManufacturer(manufacturer);
-}
+void CInductorRec::NormaliseLoaded() { NormaliseInductorManufacturer(manufacturer); }
 
 int CompareRecords(const CInductorRec& a, const CInductorRec& b) {
   if (int c = CompareValues(a.inductance, b.inductance)) return c;

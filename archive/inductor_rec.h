@@ -7,14 +7,13 @@
 //   resistance, parallel resistance, parallel capacitance
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-#include "platform/object.h"
+#include "archive/archive_record.h"
 
 namespace qz {
 
-class CInductorRec : public win::CObject {
+class CInductorRec : public ArchiveRecord<CInductorRec> {
  public:
   CInductorRec() = default;
 
@@ -26,15 +25,15 @@ class CInductorRec : public win::CObject {
   float parallelResistance = 0;   // ohms; 0 when not given
   float parallelCapacitance = 0;  // F; 0 when not given
 
-  static const win::CRuntimeClass classCInductorRec;
-  static const win::CRuntimeClass* ThisClass() { return &classCInductorRec; }
-  static win::CObject* CreateObject();
-  static constexpr uint64_t kMinimumBytes = 2 + 20;
-
-  const win::CRuntimeClass* GetRuntimeClass() const override { return &classCInductorRec; }
-  // Reading trims the texts and normalises the manufacturer (Würth, and
-  // "TOKO" to "Toko"); writing trims the texts in place.
-  void Serialize(CArchive& archive) override;
+  static constexpr const char* kClassName = "CInductorRec";
+  // The record body in archive order, as drawn above.
+  static constexpr auto Fields() {
+    return std::make_tuple(&CInductorRec::manufacturer, &CInductorRec::partNumber, &CInductorRec::inductance,
+                           &CInductorRec::currentRating, &CInductorRec::seriesResistance,
+                           &CInductorRec::parallelResistance, &CInductorRec::parallelCapacitance);
+  }
+  // After a load the manufacturer is normalised (Würth, and "TOKO" to "Toko").
+  void NormaliseLoaded();
 };
 
 // The five values, then manufacturer and part number by exact code units:

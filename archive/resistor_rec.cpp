@@ -1,34 +1,8 @@
 #include "archive/resistor_rec.h"
 
-#include "archive/archive.h"
 #include "archive/record_text.h"
 
 namespace qz {
-
-const win::CRuntimeClass CResistorRec::classCResistorRec = {"CResistorRec", 0, &CResistorRec::CreateObject,
-                                                            &win::CObject::classCObject};
-
-win::CObject* CResistorRec::CreateObject() { return new CResistorRec; }
-
-void CResistorRec::Serialize(CArchive& ar) {
-  if (ar.IsStoring()) {
-    TrimText(manufacturer);
-    TrimText(partNumber);
-    ar.WriteString(manufacturer);
-    ar.WriteString(partNumber);
-    ar.WriteFloat(resistance);
-    ar.WriteFloat(powerRating);
-    ar.WriteFloat(tolerance);
-    return;
-  }
-  manufacturer = ar.ReadString();
-  partNumber = ar.ReadString();
-  resistance = ar.ReadFloat();
-  powerRating = ar.ReadFloat();
-  tolerance = ar.ReadFloat();
-  TrimText(manufacturer);
-  TrimText(partNumber);
-}
 
 int CompareRecords(const CResistorRec& a, const CResistorRec& b) {
   if (int c = CompareValues(a.resistance, b.resistance)) return c;

@@ -7,14 +7,13 @@
 //   resistance, power rating, tolerance    three float32
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-#include "platform/object.h"
+#include "archive/archive_record.h"
 
 namespace qz {
 
-class CResistorRec : public win::CObject {
+class CResistorRec : public ArchiveRecord<CResistorRec> {
  public:
   CResistorRec() = default;
 
@@ -26,14 +25,12 @@ class CResistorRec : public win::CObject {
 
   bool IsAnonymous() const { return manufacturer.empty() && partNumber.empty(); }
 
-  static const win::CRuntimeClass classCResistorRec;
-  static const win::CRuntimeClass* ThisClass() { return &classCResistorRec; }
-  static win::CObject* CreateObject();
-  static constexpr uint64_t kMinimumBytes = 2 + 12;
-
-  const win::CRuntimeClass* GetRuntimeClass() const override { return &classCResistorRec; }
-  // Both directions trim the texts; no maker's name is normalised.
-  void Serialize(CArchive& archive) override;
+  static constexpr const char* kClassName = "CResistorRec";
+  // The record body in archive order, as drawn above.
+  static constexpr auto Fields() {
+    return std::make_tuple(&CResistorRec::manufacturer, &CResistorRec::partNumber, &CResistorRec::resistance,
+                           &CResistorRec::powerRating, &CResistorRec::tolerance);
+  }
 };
 
 // The three values, then manufacturer and part number by exact code units.
