@@ -3,8 +3,8 @@
 #include <string>
 
 #include "app/setup_app.h"
+#include "base/install_state.h"
 #include "desktop/uninstall_info.h"
-#include "engine/install_state.h"
 #include "platform/console.h"
 #include "platform/dialog_backend.h"
 #include "platform/file_system.h"

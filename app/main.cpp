@@ -1,8 +1,7 @@
 // The installer's entry: the application object, the embedded payload and
 // resources, and the framework's start on the window system or the console.
 #include "app/setup_app.h"
-#include "desktop/desktop_hooks.h"
-#include "engine/database_sync.h"
+#include "desktop/registry_entries.h"
 #include "engine/install_worker.h"
 #include "payload/embedded_catalogue.h"
 #include "platform/dialog_qt.h"
@@ -11,9 +10,8 @@
 qz::CSetUpApp theApp;
 
 int main(int argc, char** argv) {
-  qz::InstallDesktopHooks();
+  qz::InitializeRegistryViewFlag();
   qz::UseCatalogue(qz::EmbeddedCatalogue());
-  qz::EnableDatabaseSync();
   win::UseResources(qz::InstallerResources());
   win::AfxWinMain(argc, argv, win::CreateQtBackend);
 }

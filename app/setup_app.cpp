@@ -2,8 +2,8 @@
 
 #include "app/licence_switch.h"
 #include "app/setup_dlg.h"
+#include "base/install_state.h"
 #include "desktop/registry_entries.h"
-#include "engine/install_state.h"
 #include "platform/runtime.h"
 #include "platform/text.h"
 #include "res/installer_resources.h"

@@ -4,9 +4,9 @@
 #include "app/licence_edit.h"
 #include "app/program_files.h"
 #include "app/secondary_dialogs.h"
-#include "engine/install_state.h"
-#include "engine/install_worker.h"
-#include "engine/native_processor.h"
+#include "base/install_path.h"
+#include "base/install_state.h"
+#include "base/native_processor.h"
 #include "platform/text.h"
 #include "res/resource.h"
 

@@ -7,9 +7,8 @@
 #include <unordered_map>
 
 #include "archive/database_file.h"
-#include "engine/file_helpers.h"
-#include "engine/member_extraction.h"
-#include "engine/backup_before_sync.h"
+#include "base/backup_before_sync.h"
+#include "base/file_helpers.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 
@@ -196,7 +195,7 @@ template void MergeShippedRecordsByScan<CResistorDoc>(CResistorDoc&, CResistorDo
 bool CopyShippedFile(std::u16string_view shipped, std::u16string_view output) {
   win::File in = win::File::Open(shipped, win::OpenMode::read);
   if (!in) return false;
-  win::File out = OpenForWriting(output);
+  win::File out = OpenFileForWriting(output);
   if (!out) return false;
   char block[kCopyBlock];
   for (;;) {

@@ -5,7 +5,7 @@
 
 #include "archive/archive_stream.h"
 #include "archive/database_messages.h"
-#include "engine/file_helpers.h"
+#include "base/file_helpers.h"
 #include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/runtime.h"

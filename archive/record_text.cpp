@@ -1,6 +1,6 @@
 #include "archive/record_text.h"
 
-#include "engine/find_no_case.h"
+#include "base/find_no_case.h"
 #include "platform/char_type.h"
 #include "platform/text.h"
 

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_helpers.h"
+#include "base/file_helpers.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 

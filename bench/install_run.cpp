@@ -21,10 +21,10 @@
 #include <mutex>
 #include <thread>
 
-#include "desktop/desktop_hooks.h"
+#include "base/install_state.h"
+#include "desktop/registry_entries.h"
 #include "engine/database_sync.h"
 #include "engine/install_driver.h"
-#include "engine/install_state.h"
 #include "engine/install_worker.h"
 #include "payload/embedded_catalogue.h"
 #include "platform/runtime.h"
@@ -95,9 +95,8 @@ double Seconds(const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) /
 }  // namespace
 
 int main() {
-  qz::InstallDesktopHooks();
+  qz::InitializeRegistryViewFlag();
   qz::UseCatalogue(qz::EmbeddedCatalogue());
-  qz::EnableDatabaseSync();
   win::SetApplicationTitle(u"QuendaZorvelSetup");
   qz::SharedInstallState().silentInstall = true;
   PauseRecorder pauses;

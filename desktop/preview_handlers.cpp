@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "engine/file_helpers.h"
-#include "engine/install_state.h"
-#include "engine/install_worker.h"
-#include "engine/native_processor.h"
+#include "base/file_helpers.h"
+#include "base/install_path.h"
+#include "base/install_state.h"
+#include "base/native_processor.h"
 #include "platform/code_page.h"
 #include "platform/machine.h"
 #include "platform/process.h"

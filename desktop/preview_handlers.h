@@ -20,7 +20,7 @@ void RegisterPreviewHandlers();
 void RegisterPreviewHandlersByShell();
 
 // Unregisters the DLL ("regsvr32 /s /u") and returns when that has ended;
-// the hook that OpenForWriting calls before it overwrites a DLL.
+// the installation calls it before it overwrites a DLL.
 void UnregisterServerDll(std::u16string_view dllPath);
 
 // The short form of the path as 8-bit text in the ANSI code page, for the

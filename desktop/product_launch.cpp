@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "base/install_state.h"
 #include "desktop/privileges.h"
-#include "engine/install_state.h"
 #include "platform/process.h"
 #include "platform/runtime.h"
 #include "platform/text.h"

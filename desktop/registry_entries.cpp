@@ -5,9 +5,9 @@
 #include <span>
 #include <string>
 
+#include "base/find_no_case.h"
+#include "base/native_processor.h"
 #include "desktop/registry_key.h"
-#include "engine/find_no_case.h"
-#include "engine/native_processor.h"
 #include "platform/text.h"
 
 namespace qz {

@@ -15,9 +15,8 @@ namespace qz {
 // native view, else 0. Key deletions carry no view flag.
 win::REGSAM RegistryViewFlag();
 
-// Sets the flag from the native processor. Called once at program start
-// (InstallDesktopHooks does it); the first RegistryViewFlag() sets it when
-// nothing has.
+// Sets the flag from the native processor. Called once at program start;
+// the first RegistryViewFlag() sets it when nothing has.
 void InitializeRegistryViewFlag();
 
 // Writes HKLM "...\Uninstall\Quenda Zorvel" with "DisplayName",

@@ -3,11 +3,11 @@
 #include <array>
 #include <initializer_list>
 
+#include "base/install_path.h"
+#include "base/install_state.h"
 #include "desktop/registry_entries.h"
 #include "desktop/registry_key.h"
 #include "desktop/uninstall_info.h"
-#include "engine/install_state.h"
-#include "engine/install_worker.h"
 #include "platform/file_system.h"
 #include "platform/shell_folders.h"
 #include "platform/shell_link.h"

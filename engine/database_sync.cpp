@@ -1,27 +1,14 @@
 #include "engine/database_sync.h"
 
-#include "archive/archive_merge.h"
-#include "engine/file_helpers.h"
+#include "base/file_helpers.h"
+#include "engine/database_kinds.h"
 #include "engine/install_worker.h"
 #include "engine/member_extraction.h"
-#include "models/model_merge.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 
 namespace qz {
 namespace {
-
-const DatabaseKind kKinds[] = {
-    {u".\\lib\\cmp\\standard.bjt", MergeBjtLibrary, u"Trouble merging BJT databases.\n    ...overwriting"},
-    {u".\\lib\\cmp\\standard.mos", MergeMosfetLibrary, u"Trouble merging MOSFET databases.\n    ...overwriting"},
-    {u".\\lib\\cmp\\standard.jft", MergeJfetLibrary, u"Trouble merging JFET databases.\n    ...overwriting"},
-    {u".\\lib\\cmp\\standard.dio", MergeDiodeLibrary, u"Trouble merging diode databases.\n    ...overwriting"},
-    {u".\\lib\\cmp\\standard.cap", MergeCapacitorDatabase, u"Trouble merging capacitor databases.\n    ...overwriting"},
-    {u".\\lib\\cmp\\standard.res", MergeResistorDatabase, u"Trouble merging resistor databases.\n    ...overwriting"},
-    {u".\\lib\\cmp\\standard.ind", MergeInductorDatabase, u"Trouble merging inductor databases.\n    ...overwriting"},
-    {u".\\lib\\cmp\\standard.bead", MergeInductorDatabase,
-     u"Trouble merging ferrite bead databases.\n    ...overwriting"},
-};
 
 constexpr std::u16string_view kCannotCreate =
     u"Trouble creating temporary file.\nOut of disk space?  Permission problem?\nThis might be a curable with fresh "
@@ -66,14 +53,6 @@ void WriteShippedDatabase(const PayloadEntry& entry, const std::u16string& tempo
 
 }  // namespace
 
-std::span<const DatabaseKind> DatabaseKinds() { return kKinds; }
-
-const DatabaseKind* FindDatabaseKind(std::u16string_view relativePath) {
-  for (const DatabaseKind& k : kKinds)
-    if (win::EqualsNoCaseAscii(k.path, relativePath)) return &k;
-  return nullptr;
-}
-
 bool SyncDatabaseEntry(InstallState& state, const PayloadEntry& entry, std::u16string_view relativePath,
                        std::u16string_view destination) {
   const DatabaseKind* kind = FindDatabaseKind(relativePath);
@@ -86,7 +65,5 @@ bool SyncDatabaseEntry(InstallState& state, const PayloadEntry& entry, std::u16s
   win::RemoveFile(temporary);
   return merged;
 }
-
-void EnableDatabaseSync() { SetSyncDatabaseEntry(SyncDatabaseEntry); }
 
 }  // namespace qz

@@ -2,11 +2,15 @@
 
 #include <new>
 
+#include "base/backup_before_sync.h"
+#include "base/file_helpers.h"
+#include "base/install_path.h"
+#include "base/native_processor.h"
+#include "desktop/preview_handlers.h"
 #include "engine/architecture_rules.h"
-#include "engine/backup_before_sync.h"
-#include "engine/file_helpers.h"
+#include "engine/database_kinds.h"
+#include "engine/database_sync.h"
 #include "engine/member_extraction.h"
-#include "engine/native_processor.h"
 #include "platform/file_system.h"
 #include "platform/runtime.h"
 #include "platform/text.h"
@@ -15,19 +19,6 @@ namespace qz {
 namespace {
 
 PayloadCatalogue gCatalogue;
-SyncDatabaseFunction gSyncDatabaseEntry = nullptr;
-
-constexpr std::u16string_view kDatabaseEntries[] = {
-    u".\\lib\\cmp\\standard.bjt", u".\\lib\\cmp\\standard.mos", u".\\lib\\cmp\\standard.jft",
-    u".\\lib\\cmp\\standard.dio", u".\\lib\\cmp\\standard.cap", u".\\lib\\cmp\\standard.res",
-    u".\\lib\\cmp\\standard.ind", u".\\lib\\cmp\\standard.bead",
-};
-
-bool IsDatabaseEntry(std::u16string_view relativePath) {
-  for (std::u16string_view db : kDatabaseEntries)
-    if (win::EqualsNoCaseAscii(relativePath, db)) return true;
-  return false;
-}
 
 bool HasExtension(std::u16string_view path, std::u16string_view extension) {
   size_t dot = path.rfind(u'.');
@@ -61,8 +52,8 @@ void ReportEntryFailure(const EntryWriteResult& result, std::u16string_view dest
   }
 }
 
-void InstallEntry(const PayloadEntry& entry, std::u16string_view destination) {
-  EntryWriteResult result = WriteEntryFile(entry, destination);
+void InstallEntry(const PayloadEntry& entry, std::u16string_view destination, const DllUnregistration& unregisterDll) {
+  EntryWriteResult result = WriteEntryFile(entry, destination, unregisterDll);
   if (result.kind == EntryWriteKind::written && entry.readOnly == 1) win::SetReadOnly(destination, true);
   ReportEntryFailure(result, destination);
 }
@@ -93,45 +84,34 @@ void ReplaceWithEntry(const PayloadEntry& entry, std::u16string_view destination
   }
 }
 
-void HandleEntry(const PayloadEntry& entry, InstallState& state) {
+void HandleEntry(const PayloadEntry& entry, InstallState& state, const InstallCollaborators& collaborators) {
   const std::u16string relativePath = WidenEntryPath(entry.path);
   const std::u16string destination = JoinInstallPath(state.targetDirectory, relativePath);
   if (IsArchitectureSensitive(relativePath) &&
       SkipForArchitecture(relativePath, state.executableChoice, IsNative64BitWindows()))
     return;
-  const bool merging =
-      state.updateInstall != 0 && gSyncDatabaseEntry && IsDatabaseEntry(relativePath) && FileExists(destination);
-  if (merging && gSyncDatabaseEntry(state, entry, relativePath, destination)) return;
+  const bool merging = state.updateInstall != 0 && collaborators.syncDatabase && FindDatabaseKind(relativePath) &&
+                       FileExists(destination);
+  if (merging && collaborators.syncDatabase(state, entry, relativePath, destination)) return;
   state.SetStatusText(win::Format(u"Extracting: %ls.gz\n", relativePath));
   if (merging)
     ReplaceWithEntry(entry, destination);
   else
-    InstallEntry(entry, destination);
+    InstallEntry(entry, destination, collaborators.unregisterDll);
 }
 
 }  // namespace
 
 void UseCatalogue(const PayloadCatalogue& catalogue) { gCatalogue = catalogue; }
 const PayloadCatalogue& ActiveCatalogue() { return gCatalogue; }
-void SetSyncDatabaseEntry(SyncDatabaseFunction function) { gSyncDatabaseEntry = function; }
 
-std::u16string JoinInstallPath(std::u16string_view directory, std::u16string_view relativePath) {
-  std::u16string joined(directory);
-  if (!joined.empty() && joined.back() != u'\\') joined += u'\\';
-  if (!relativePath.empty()) {
-    if (relativePath[0] == u'\\')
-      relativePath.remove_prefix(1);
-    else if (!directory.empty() && relativePath.starts_with(u".\\"))
-      relativePath.remove_prefix(2);
-  }
-  joined += relativePath;
-  return joined;
-}
+InstallCollaborators ProductCollaborators() { return {UnregisterServerDll, SyncDatabaseEntry}; }
 
-void RunInstallWorker(const PayloadCatalogue& catalogue, InstallState& state) {
+void RunInstallWorker(const PayloadCatalogue& catalogue, InstallState& state,
+                      const InstallCollaborators& collaborators) {
   try {
     state.SetStatusText(u"");
-    for (uint32_t position = 0; position < catalogue.count; ++position) HandleEntry(catalogue.At(position), state);
+    for (uint32_t position = 0; position < catalogue.count; ++position) HandleEntry(catalogue.At(position), state, collaborators);
     state.SetInstallDone(true);
   } catch (const std::bad_alloc&) {
     win::ExitOutOfMemory();
@@ -140,6 +120,6 @@ void RunInstallWorker(const PayloadCatalogue& catalogue, InstallState& state) {
   }
 }
 
-void InstallWorker(void*) { RunInstallWorker(ActiveCatalogue(), SharedInstallState()); }
+void InstallWorker(void*) { RunInstallWorker(ActiveCatalogue(), SharedInstallState(), ProductCollaborators()); }
 
 }  // namespace qz

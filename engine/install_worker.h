@@ -2,10 +2,12 @@
 // below the installation directory.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
-#include "engine/install_state.h"
+#include "base/install_state.h"
+#include "engine/member_extraction.h"
 #include "engine/payload_entry.h"
 
 namespace qz {
@@ -14,22 +16,28 @@ namespace qz {
 void UseCatalogue(const PayloadCatalogue& catalogue);
 const PayloadCatalogue& ActiveCatalogue();
 
-// The thread routine: walks ActiveCatalogue() with SharedInstallState().
-// Its argument is ignored. Fatal failures end the process.
+// What the walk calls beyond writing files, given by whoever starts it.
+struct InstallCollaborators {
+  // Before a preview DLL is overwritten; empty: nothing is unregistered.
+  DllUnregistration unregisterDll;
+  // The update branch for an installed database: true when the database has
+  // been handled, false when the entry is to be overwritten. Empty: every
+  // database is overwritten.
+  std::function<bool(InstallState& state, const PayloadEntry& entry, std::u16string_view relativePath,
+                     std::u16string_view destination)>
+      syncDatabase;
+};
+
+// The installer's own: regsvr32's silent unregistration and the release sync.
+InstallCollaborators ProductCollaborators();
+
+// The thread routine: walks ActiveCatalogue() with SharedInstallState() and
+// the product's collaborators. Its argument is ignored. Fatal failures end
+// the process.
 void InstallWorker(void* unused);
 
-// The walk itself, for a given catalogue and state.
-void RunInstallWorker(const PayloadCatalogue& catalogue, InstallState& state);
-
-// Joins the installation directory and a catalogue path:
-// "C:\d" + ".\x" gives "C:\d\x"; an empty directory keeps the path.
-std::u16string JoinInstallPath(std::u16string_view directory, std::u16string_view relativePath);
-
-// The update branch: merges an installed database with the shipped one.
-// True when the database has been handled; false when the entry is to be
-// overwritten. Supplied by the database synchronisation.
-using SyncDatabaseFunction = bool (*)(InstallState& state, const PayloadEntry& entry,
-                                      std::u16string_view relativePath, std::u16string_view destination);
-void SetSyncDatabaseEntry(SyncDatabaseFunction function);
+// The walk itself, for a given catalogue, state and collaborators.
+void RunInstallWorker(const PayloadCatalogue& catalogue, InstallState& state,
+                      const InstallCollaborators& collaborators = {});
 
 }  // namespace qz

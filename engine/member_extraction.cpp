@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "engine/file_helpers.h"
+#include "base/file_helpers.h"
 #include "platform/runtime.h"
 #include "platform/text.h"
 
@@ -11,8 +11,6 @@ namespace {
 
 constexpr unsigned kGunzipBlock = 16384;
 constexpr unsigned kDllPauseMs = 500;
-
-UnregisterDllFunction gUnregisterServerDll = nullptr;
 
 bool HasDllExtension(std::u16string_view path) {
   size_t dot = path.rfind(u'.');
@@ -25,25 +23,17 @@ bool IsAbsoluteForUnregistration(std::u16string_view path) {
 
 }  // namespace
 
-void SetUnregisterServerDll(UnregisterDllFunction function) { gUnregisterServerDll = function; }
-
-win::File OpenForWriting(std::u16string_view path) {
+win::File OpenForWriting(std::u16string_view path, const DllUnregistration& unregisterDll) {
   if (HasDllExtension(path) && IsAbsoluteForUnregistration(path)) {
-    if (gUnregisterServerDll) gUnregisterServerDll(path);
+    if (unregisterDll) unregisterDll(path);
     win::Sleep(kDllPauseMs);
   }
-  win::File file = win::File::Open(path, win::OpenMode::write);
-  if (file) return file;
-  win::SetReadOnly(path, false);
-  file = win::File::Open(path, win::OpenMode::write);
-  if (file) return file;
-  int attempts = 0;
-  CreateDirectoryTree(ParentDirectory(path), attempts);
-  return win::File::Open(path, win::OpenMode::write);
+  return OpenFileForWriting(path);
 }
 
-EntryWriteResult WriteEntryFile(const PayloadEntry& entry, std::u16string_view destination) {
-  win::File file = OpenForWriting(destination);
+EntryWriteResult WriteEntryFile(const PayloadEntry& entry, std::u16string_view destination,
+                                const DllUnregistration& unregisterDll) {
+  win::File file = OpenForWriting(destination, unregisterDll);
   if (!file) return {EntryWriteKind::openFailed, {}};
   std::span<const unsigned char> bytes = StoredBytes(entry);
   if (file.Write(bytes.data(), bytes.size()) != bytes.size()) return {EntryWriteKind::writeFailed, {}};

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/file_helpers.h"
+#include "base/file_helpers.h"
 #include "platform/file_system.h"
 
 namespace qz {

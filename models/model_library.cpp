@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "base/out_of_memory.h"
 #include "models/file_replacement.h"
 #include "models/model_reader.h"
-#include "models/out_of_memory.h"
 #include "platform/file_system.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
@@ -105,6 +105,13 @@ std::u16string ModelLibraryHeader(ModelKind kind, int year) {
 
 std::optional<ModelRecordList> ReadModelLibrary(std::u16string_view path, ModelKind kind) {
   return ExitIfOutOfMemory([&] { return ReadRecords(path, kind); });
+}
+
+bool LooksLikeModelLibrary(std::u16string_view path, ModelKind kind) {
+  std::optional<ModelRecordList> list = ReadModelLibrary(path, kind);
+  if (!list) return false;
+  std::optional<win::FileStatus> status = win::GetFileStatus(path);
+  return !list->records.empty() || (status && status->size == 0);
 }
 
 bool WriteModelLibrary(std::u16string_view path, const ModelRecordList& list) {

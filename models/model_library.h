@@ -15,6 +15,11 @@ namespace qz {
 // of the file (a library read only in part would lose the models after it).
 [[nodiscard]] std::optional<ModelRecordList> ReadModelLibrary(std::u16string_view path, ModelKind kind);
 
+// Whether a file reads as a library of the kind: an empty file does, and
+// one with bytes must hold a model statement (the reader takes any text, so
+// a file of another sort, given by mistake, would read as an empty library).
+bool LooksLikeModelLibrary(std::u16string_view path, ModelKind kind);
+
 // Writes a two-line comment header (product, library kind, current year)
 // and every record's statement, each line ended by CR LF: as 8-bit text
 // when every character fits in 8 bits, else as 16-bit little-endian text.

@@ -1,10 +1,10 @@
 #include "models/model_merge.h"
 
-#include "engine/file_helpers.h"
-#include "engine/backup_before_sync.h"
+#include "base/backup_before_sync.h"
+#include "base/file_helpers.h"
+#include "base/out_of_memory.h"
 #include "models/model_library.h"
 #include "models/model_record_merge.h"
-#include "models/out_of_memory.h"
 
 namespace qz {
 namespace {

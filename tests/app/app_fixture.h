@@ -9,8 +9,8 @@
 
 #include "app/setup_app.h"
 #include "app/setup_dlg.h"
+#include "base/install_state.h"
 #include "desktop/registry_entries.h"
-#include "engine/install_state.h"
 #include "engine/install_worker.h"
 #include "res/installer_resources.h"
 #include "res/resource.h"

@@ -22,7 +22,7 @@
 #include <set>
 #include <thread>
 
-#include "desktop/desktop_hooks.h"
+#include "desktop/registry_entries.h"
 #include "platform/dialog_qt.h"
 #include "platform/journal.h"
 #include "platform/machine.h"
@@ -90,7 +90,7 @@ class EndToEnd : public qztest::AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    qz::InstallDesktopHooks();
+    qz::InitializeRegistryViewFlag();
     win::SetTopLevelWindowSystem(std::make_unique<ProductWindow>(&closeRequests_));
   }
   void TearDown() override {

@@ -12,9 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "desktop/desktop_hooks.h"
+#include "base/install_state.h"
 #include "desktop/registry_entries.h"
-#include "engine/install_state.h"
 #include "platform/journal.h"
 #include "platform/machine.h"
 #include "platform/registry.h"
@@ -71,7 +70,7 @@ class DesktopMachine : public TempMachine {
     SetEnv("QZ_MACHINE_ARCH", architecture);
     std::remove((root_ + "/registry.reg").c_str());
     win::ReloadMachine();
-    qz::InstallDesktopHooks();
+    qz::InitializeRegistryViewFlag();
   }
 
   static void UseInstallation(const std::u16string& directory, int executableChoice) {
@@ -95,7 +94,7 @@ class DesktopMachine : public TempMachine {
   void PrepareInstallation() {
     std::filesystem::create_directories(Host(kProductDir));
     UseInstallation(kProductDir, 1);
-    qz::InstallDesktopHooks();
+    qz::InitializeRegistryViewFlag();
   }
 
   std::map<std::string, std::optional<std::string>> savedEnv_;

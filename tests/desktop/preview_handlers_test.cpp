@@ -137,7 +137,7 @@ TEST_F(PreviewHandlers, OverwritingAnInstalledDllUnregistersItBeforeThePauseAndT
   win::SetSleepHook([&](unsigned ms) { pauses.push_back({ms, Journal(), GetFile(dll)}); });
 
   PlainEntry entry("new DLL");
-  EXPECT_EQ(qz::WriteEntryFile(entry.entry, dll).kind, qz::EntryWriteKind::written);
+  EXPECT_EQ(qz::WriteEntryFile(entry.entry, dll, qz::UnregisterServerDll).kind, qz::EntryWriteKind::written);
 
   ASSERT_EQ(pauses.size(), 1u);
   EXPECT_EQ(pauses[0].milliseconds, 500u);
@@ -161,7 +161,7 @@ TEST_F(PreviewHandlers, OnlyAbsoluteDllPathsAreUnregistered) {
     SCOPED_TRACE(U8(c.path));
     std::remove(win::JournalPath().c_str());
     const size_t pausesBefore = Sleeps().size();
-    win::File file = qz::OpenForWriting(c.path);
+    win::File file = qz::OpenForWriting(c.path, qz::UnregisterServerDll);
     EXPECT_TRUE(file);
     EXPECT_EQ(Journal(), c.journal);
     EXPECT_EQ(Sleeps().size() - pausesBefore, c.journal.empty() ? 0u : 1u);

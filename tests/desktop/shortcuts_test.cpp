@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "engine/native_processor.h"
+#include "base/native_processor.h"
 #include "platform/com.h"
 #include "platform/file_system.h"
 #include "platform/shell_folders.h"

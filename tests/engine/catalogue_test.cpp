@@ -7,6 +7,7 @@
 
 #include "engine/install_worker.h"
 #include <stdlib.h>
+#include "base/install_path.h"
 #include "packer.h"
 #include "payload/embedded_catalogue.h"
 #include "platform/file_system.h"

@@ -6,7 +6,7 @@
 
 #include "archive/database_doc.h"
 #include "archive/database_file.h"
-#include "engine/file_helpers.h"
+#include "base/file_helpers.h"
 #include "engine/install_worker.h"
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
@@ -60,11 +60,6 @@ class UpdateInstallation : public qztest::TempMachine {
     catalogue_.Add(".\\lib\\sym\\after.asy", std::string(1200, 'y'));
     state_.targetDirectory = u"C:\\Q";
     state_.executableChoice = 1;
-    qz::EnableDatabaseSync();
-  }
-  void TearDown() override {
-    qz::SetSyncDatabaseEntry(nullptr);
-    TempMachine::TearDown();
   }
   std::u16string Installed(const std::string& name) const { return u"C:\\Q\\lib\\cmp\\" + win::Utf8ToWide(name); }
   void InstallUserDatabases() {
@@ -72,7 +67,7 @@ class UpdateInstallation : public qztest::TempMachine {
   }
   void Run(int update) {
     state_.updateInstall = update;
-    qz::RunInstallWorker(catalogue_.Catalogue(), state_);
+    qz::RunInstallWorker(catalogue_.Catalogue(), state_, {.unregisterDll = {}, .syncDatabase = qz::SyncDatabaseEntry});
     ASSERT_TRUE(state_.InstallDone());
   }
   std::vector<std::u16string> TemporaryFiles() const {

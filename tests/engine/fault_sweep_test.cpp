@@ -24,6 +24,7 @@
 #include <sstream>
 #include <thread>
 
+#include "base/install_path.h"
 #include "engine/database_sync.h"
 #include "engine/install_worker.h"
 #include "platform/fault_injection.h"
@@ -142,7 +143,7 @@ size_t OpenDescriptors() {
       state.targetDirectory = u"C:\\Q";
       state.executableChoice = 1;
       state.updateInstall = update;
-      qz::RunInstallWorker(catalogue, state);
+      qz::RunInstallWorker(catalogue, state, {.unregisterDll = {}, .syncDatabase = qz::SyncDatabaseEntry});
       code = state.InstallDone() ? kChildCompleted : kChildNotDone;
     }
     std::string counts;
@@ -332,10 +333,8 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
     catalogue_.Add(kOtherEntries[0], std::string(1200, 'y'));
     catalogue_.Add(kOtherEntries[1], "plain and read-only", false, true);
     walk_ = catalogue_.Catalogue();
-    qz::EnableDatabaseSync();
   }
   void TearDown() override {
-    qz::SetSyncDatabaseEntry(nullptr);
     ::setenv("QZ_SYSTEM_ROOT", root_.c_str(), 1);
     win::ReloadMachine();
     std::error_code ec;
@@ -443,7 +442,7 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
     state.targetDirectory = u"C:\\Q";
     state.executableChoice = 1;
     state.updateInstall = GetParam().update;
-    qz::RunInstallWorker(walk_, state);
+    qz::RunInstallWorker(walk_, state, {.unregisterDll = {}, .syncDatabase = qz::SyncDatabaseEntry});
     win::faults::Reset();
     DropMachine(machine);
   }

@@ -5,9 +5,9 @@
 
 #include <map>
 
-#include "desktop/desktop_hooks.h"
-#include "engine/file_helpers.h"
-#include "engine/install_state.h"
+#include "base/file_helpers.h"
+#include "base/install_state.h"
+#include "desktop/registry_entries.h"
 #include "engine/install_worker.h"
 #include "platform/file_system.h"
 #include "platform/journal.h"
@@ -109,7 +109,7 @@ class InstallDriver : public qztest::TempMachine {
     // Unelevated, so that the launch starts the product instead of ending
     // the process through runas; the UAC questions are answered Yes.
     ::setenv("QZ_MACHINE_ELEVATED", "0", 1);
-    qz::InstallDesktopHooks();
+    qz::InitializeRegistryViewFlag();
     win::SetTopLevelWindowSystem(std::make_unique<FakeWindows>(&windows_));
     catalogue_.Add(".\\ASCx64.dll", std::string(3000, 'a'));
     catalogue_.Add(".\\lib\\sym\\a.asy", std::string(2000, 's'));

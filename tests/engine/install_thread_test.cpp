@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "engine/file_helpers.h"
+#include "base/file_helpers.h"
 #include "engine/install_worker.h"
 #include "platform/text.h"
 #include "platform/thread.h"

@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include "base/file_helpers.h"
+#include "base/install_path.h"
 #include "engine/architecture_rules.h"
-#include "engine/file_helpers.h"
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/text.h"

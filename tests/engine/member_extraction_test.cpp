@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/file_helpers.h"
+#include "base/file_helpers.h"
 #include "packer.h"
 #include "platform/fault_injection.h"
-#include "platform/machine.h"
 #include "platform/file_system.h"
+#include "platform/machine.h"
 #include "tests/support/temp_machine.h"
 
 namespace {
@@ -57,10 +57,8 @@ void RecordUnregistration(std::u16string_view path) { gUnregistered.emplace_back
 
 TEST_F(MemberExtraction, AbsoluteDllPathsAreUnregisteredAndPaused) {
   gUnregistered.clear();
-  qz::SetUnregisterServerDll(RecordUnregistration);
   for (std::u16string path : {u"C:\\p\\ASCx64.dll", u"\\p\\ASYx64.DLL", u".\\rel.dll", u"C:\\p\\x.dllx"})
-    EXPECT_TRUE(qz::OpenForWriting(path)) << win::WideToUtf8(path);
-  qz::SetUnregisterServerDll(nullptr);
+    EXPECT_TRUE(qz::OpenForWriting(path, RecordUnregistration)) << win::WideToUtf8(path);
   EXPECT_EQ(gUnregistered, (std::vector<std::u16string>{u"C:\\p\\ASCx64.dll", u"\\p\\ASYx64.DLL"}));
   EXPECT_EQ(Sleeps(), (std::vector<unsigned>{500, 500}));
 }

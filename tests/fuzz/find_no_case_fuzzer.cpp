@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/find_no_case.h"
+#include "base/find_no_case.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <time.h>
 
-#include "engine/file_helpers.h"
+#include "base/file_helpers.h"
 #include "models/model_reader.h"
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"

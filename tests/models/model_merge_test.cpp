@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/file_helpers.h"
-#include "engine/backup_before_sync.h"
-#include "models/out_of_memory.h"
+#include "base/backup_before_sync.h"
+#include "base/file_helpers.h"
+#include "base/out_of_memory.h"
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "tests/models/model_test_support.h"

@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive_merge.h"
 #include "archive/database_file.h"
 #include "archive/database_messages.h"
+#include "base/file_helpers.h"
 #include "db_kind.h"
-#include "engine/file_helpers.h"
 #include "platform/text.h"
 
 namespace qzdb {
@@ -108,24 +107,13 @@ bool Dump(std::u16string_view file, const DumpOptions& options) {
   return !std::ferror(stdout);
 }
 
-template <class Doc>
-bool Holds(std::u16string_view file) {
-  return qz::CheckDatabaseHeader(file, Doc::Record::ThisClass()->className);
-}
-
 }  // namespace
 
-std::vector<DbKind> ArchiveKinds() {
-  return {
-      {"cap", "cap", &qz::MergeCapacitorDatabase, &Dump<qz::CCapacitorDoc>, "capacitor database",
-       &Holds<qz::CCapacitorDoc>, true},
-      {"ind", "ind", &qz::MergeInductorDatabase, &Dump<qz::CInductorDoc>, "inductor database",
-       &Holds<qz::CInductorDoc>, true},
-      {"bead", "bead", &qz::MergeInductorDatabase, &Dump<qz::CInductorDoc>, "ferrite bead database",
-       &Holds<qz::CInductorDoc>, true},
-      {"res", "res", &qz::MergeResistorDatabase, &Dump<qz::CResistorDoc>, "resistor database",
-       &Holds<qz::CResistorDoc>, true},
-  };
+DumpFunction ArchiveDump(std::u16string_view kindName) {
+  if (kindName == u"cap") return Dump<qz::CCapacitorDoc>;
+  if (kindName == u"ind" || kindName == u"bead") return Dump<qz::CInductorDoc>;
+  if (kindName == u"res") return Dump<qz::CResistorDoc>;
+  return nullptr;
 }
 
 }  // namespace qzdb

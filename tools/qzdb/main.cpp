@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "base/backup_before_sync.h"
+#include "base/file_helpers.h"
 #include "db_kind.h"
-#include "engine/backup_before_sync.h"
-#include "engine/database_sync.h"
-#include "engine/file_helpers.h"
+#include "engine/database_kinds.h"
 #include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/message_box.h"
@@ -16,15 +16,13 @@ namespace {
 
 enum ExitStatus { kDone = 0, kFailed = 1, kUsage = 2, kAborted = 3 };
 
-std::vector<qzdb::DbKind> AllKinds() {
-  std::vector<qzdb::DbKind> kinds = qzdb::ModelKinds();
-  for (qzdb::DbKind& k : qzdb::ArchiveKinds()) kinds.push_back(std::move(k));
-  return kinds;
-}
+using qz::DatabaseKind;
+
+std::string Narrow(std::u16string_view text) { return win::WideToUtf8(text); }
 
 std::string KindNames() {
   std::string names;
-  for (const auto& k : AllKinds()) names += (names.empty() ? "" : ", ") + k.name;
+  for (const DatabaseKind& k : qz::DatabaseKinds()) names += (names.empty() ? "" : ", ") + Narrow(k.name);
   return names;
 }
 
@@ -80,10 +78,14 @@ std::string Lower(std::string s) {
 
 // The kind named by --kind, else by the file's extension; null after saying
 // why there is none.
-const qzdb::DbKind* FindKind(const std::vector<qzdb::DbKind>& kinds, const std::string& kind, const std::string& path) {
+const DatabaseKind* FindKind(const std::string& kind, const std::string& path) {
+  auto named = [](const std::string& name) -> const DatabaseKind* {
+    for (const DatabaseKind& k : qz::DatabaseKinds())
+      if (Narrow(k.name) == name) return &k;
+    return nullptr;
+  };
   if (!kind.empty()) {
-    for (const auto& k : kinds)
-      if (k.name == kind) return &k;
+    if (const DatabaseKind* k = named(kind)) return k;
     Complain(kUsage, "unknown kind '" + kind + "': the kinds are " + KindNames());
     return nullptr;
   }
@@ -93,21 +95,12 @@ const qzdb::DbKind* FindKind(const std::vector<qzdb::DbKind>& kinds, const std::
     return nullptr;
   }
   const std::string extension = Lower(path.substr(dot + 1));
-  for (const auto& k : kinds)
-    if (k.extension == extension) return &k;
+  if (const DatabaseKind* k = named(extension)) return k;
   Complain(kUsage, "unknown kind '" + extension + "': name it with --kind");
   return nullptr;
 }
 
 std::u16string WindowsPath(const std::string& hostPath) { return win::WindowsPathOfHost(win::AbsoluteHostPath(hostPath)); }
-
-// What an update tells the user when the merge of this kind fails.
-std::u16string_view FailureMessageOf(const qzdb::DbKind& kind) {
-  const std::u16string ending = u"." + win::Utf8ToWide(kind.extension);
-  for (const qz::DatabaseKind& k : qz::DatabaseKinds())
-    if (k.path.ends_with(ending)) return k.failure;
-  return {};
-}
 
 // One line a message box, so that a caller can compare them line by line.
 int OneLineMessageBox(const win::MessageBoxRequest& r) {
@@ -124,14 +117,14 @@ int OneLineMessageBox(const win::MessageBoxRequest& r) {
 }
 
 // The installer's merge as an update calls it, and its failure message.
-int MergeAsInstaller(const qzdb::DbKind& kind, const std::string& output, const std::string& shipped,
+int MergeAsInstaller(const DatabaseKind& kind, const std::string& output, const std::string& shipped,
                      const std::string& installed) {
   try {
     if (kind.merge(WindowsPath(output), WindowsPath(shipped), WindowsPath(installed))) return kDone;
   } catch (const qz::ReleaseSyncAborted&) {
     return kAborted;
   }
-  qz::ShowMessageText(FailureMessageOf(kind));
+  qz::ShowMessageText(kind.failure);
   return kFailed;
 }
 
@@ -141,12 +134,12 @@ bool IsEmptyFile(std::u16string_view path) {
 }
 
 // The installer's merge, guarded for files given by hand (see the usage).
-int GuardedMerge(const qzdb::DbKind& kind, const std::string& output, const std::string& shipped,
+int GuardedMerge(const DatabaseKind& kind, const std::string& output, const std::string& shipped,
                  const std::string& installed) {
   const std::string target = win::FollowHostLinks(output);
   const std::u16string out = WindowsPath(target), ship = WindowsPath(shipped), inst = WindowsPath(installed);
   if (!qz::FileExists(ship)) return Complain(kFailed, shipped + " is not a file that can be read");
-  if (!kind.holds(ship)) return Complain(kFailed, shipped + " is not a " + kind.description + " (or cannot be read)");
+  if (!kind.holds(ship)) return Complain(kFailed, shipped + " is not a " + Narrow(kind.description) + " (or cannot be read)");
   if (!qz::FileExists(inst)) return Complain(kFailed, installed + " is not a file that can be read");
   // A model merge always backs up; an archive merge backs up what it merges,
   // and this guard what it replaces, an empty file aside.
@@ -158,7 +151,7 @@ int GuardedMerge(const qzdb::DbKind& kind, const std::string& output, const std:
     if (kind.copiesOverOtherKinds && !IsEmptyFile(inst) && !kind.holds(inst)) {
       qz::BackupBeforeSync(inst);
       std::fprintf(stderr, "qzdb: %s is not a %s: it is kept as %s.bak, and %s takes its place\n", installed.c_str(),
-                   kind.description.c_str(), installed.c_str(), shipped.c_str());
+                   Narrow(kind.description).c_str(), installed.c_str(), shipped.c_str());
     }
     std::u16string temporary;
     win::File reserved = win::CreateTemporaryFile(&temporary, qz::ParentDirectory(out));
@@ -219,17 +212,18 @@ int main(int argc, char** argv) {
     }
   }
   win::SetMessageBoxHandler(OneLineMessageBox);
-  const auto kinds = AllKinds();
   if (command == "merge" && paths.size() == 3 && !csv) {
-    const qzdb::DbKind* kind = FindKind(kinds, kindName, paths[2]);
+    const DatabaseKind* kind = FindKind(kindName, paths[2]);
     if (!kind) return kUsage;
     return installer ? MergeAsInstaller(*kind, paths[0], paths[1], paths[2])
                      : GuardedMerge(*kind, paths[0], paths[1], paths[2]);
   }
   if (command == "dump" && paths.size() == 1 && !installer) {
-    const qzdb::DbKind* kind = FindKind(kinds, kindName, paths[0]);
+    const DatabaseKind* kind = FindKind(kindName, paths[0]);
     if (!kind) return kUsage;
-    return kind->dump(WindowsPath(paths[0]), qzdb::DumpOptions{csv}) ? kDone : kFailed;
+    qzdb::DumpFunction dump = qzdb::ModelDump(kind->name);
+    if (!dump) dump = qzdb::ArchiveDump(kind->name);
+    return dump(WindowsPath(paths[0]), qzdb::DumpOptions{csv}) ? kDone : kFailed;
   }
   return Usage(kUsage);
 }

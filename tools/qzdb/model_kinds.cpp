@@ -4,7 +4,6 @@
 
 #include "db_kind.h"
 #include "models/model_library.h"
-#include "models/model_merge.h"
 #include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/text.h"
@@ -26,20 +25,13 @@ std::string Shown(std::u16string_view file) {
   return host.empty() ? win::WideToUtf8(file) : host;
 }
 
-// The reader takes any text as a library; a file with bytes but not one
-// model statement is most likely something else given by mistake.
-bool HoldsNothingButBytes(std::u16string_view file, const qz::ModelRecordList& list) {
-  std::optional<win::FileStatus> status = win::GetFileStatus(file);
-  return list.records.empty() && status && status->size > 0;
-}
-
 bool DumpLibrary(std::u16string_view file, const DumpOptions& options, qz::ModelKind kind) {
   std::optional<qz::ModelRecordList> list = qz::ReadModelLibrary(file, kind);
   if (!list) {
     std::fprintf(stderr, "qzdb: cannot read the model library %s\n", Shown(file).c_str());
     return false;
   }
-  if (HoldsNothingButBytes(file, *list)) {
+  if (!qz::LooksLikeModelLibrary(file, kind)) {
     std::fprintf(stderr, "qzdb: %s holds no .model statement: not a model library?\n", Shown(file).c_str());
     return false;
   }
@@ -60,26 +52,14 @@ bool Dump(std::u16string_view file, const DumpOptions& options) {
   return DumpLibrary(file, options, kind);
 }
 
-// An empty library holds nothing and is one all the same.
-template <qz::ModelKind kind>
-bool Holds(std::u16string_view file) {
-  std::optional<qz::ModelRecordList> list = qz::ReadModelLibrary(file, kind);
-  return list && !HoldsNothingButBytes(file, *list);
-}
-
 }  // namespace
 
-std::vector<DbKind> ModelKinds() {
-  return {
-      {"bjt", "bjt", qz::MergeBjtLibrary, Dump<qz::ModelKind::bjt>, "BJT model library", Holds<qz::ModelKind::bjt>,
-       false},
-      {"mos", "mos", qz::MergeMosfetLibrary, Dump<qz::ModelKind::mosfet>, "MOSFET model library",
-       Holds<qz::ModelKind::mosfet>, false},
-      {"jft", "jft", qz::MergeJfetLibrary, Dump<qz::ModelKind::jfet>, "JFET model library",
-       Holds<qz::ModelKind::jfet>, false},
-      {"dio", "dio", qz::MergeDiodeLibrary, Dump<qz::ModelKind::diode>, "diode model library",
-       Holds<qz::ModelKind::diode>, false},
-  };
+DumpFunction ModelDump(std::u16string_view kindName) {
+  if (kindName == u"bjt") return Dump<qz::ModelKind::bjt>;
+  if (kindName == u"mos") return Dump<qz::ModelKind::mosfet>;
+  if (kindName == u"jft") return Dump<qz::ModelKind::jfet>;
+  if (kindName == u"dio") return Dump<qz::ModelKind::diode>;
+  return nullptr;
 }
 
 }  // namespace qzdb

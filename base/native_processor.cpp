@@ -1,4 +1,4 @@
-#include "engine/native_processor.h"
+#include "base/native_processor.h"
 
 #include "platform/system_info.h"
 

@@ -1,4 +1,4 @@
-#include "engine/file_helpers.h"
+#include "base/file_helpers.h"
 
 #include <gtest/gtest.h>
 

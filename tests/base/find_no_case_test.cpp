@@ -1,4 +1,4 @@
-#include "engine/find_no_case.h"
+#include "base/find_no_case.h"
 
 #include <gtest/gtest.h>
 

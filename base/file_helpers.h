@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/runtime.h"
 #include "platform/text.h"
@@ -27,6 +28,11 @@ std::u16string ParentDirectory(std::u16string_view path);
 // sets the counter to 0; one request makes at most 501 counted calls. A path
 // of over 2047 characters is left alone.
 void CreateDirectoryTree(std::u16string_view path, int& attempts);
+
+// Opens a file for writing (created or cut to length 0): when the first
+// open fails the read-only attribute is cleared, then the missing
+// directories are created. A closed file when all of that failed.
+win::File OpenFileForWriting(std::u16string_view path);
 
 // Copies the source over the destination (clearing a read-only attribute
 // if needed). False when a file cannot be opened, or a read, a write or a

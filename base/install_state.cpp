@@ -1,4 +1,4 @@
-#include "engine/install_state.h"
+#include "base/install_state.h"
 
 namespace qz {
 

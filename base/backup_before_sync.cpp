@@ -1,6 +1,6 @@
-#include "engine/backup_before_sync.h"
+#include "base/backup_before_sync.h"
 
-#include "engine/file_helpers.h"
+#include "base/file_helpers.h"
 #include "platform/runtime.h"
 #include "platform/text.h"
 

@@ -1,4 +1,4 @@
-#include "engine/file_helpers.h"
+#include "base/file_helpers.h"
 
 #include "platform/file_system.h"
 
@@ -48,6 +48,17 @@ void CreateDirectoryTree(std::u16string_view path, int& attempts) {
   if (!win::CreateDirectory(copy)) return;
   CreateDirectoryTree(ParentDirectory(copy), attempts);
   CreateDirectoryTree(copy, attempts);
+}
+
+win::File OpenFileForWriting(std::u16string_view path) {
+  win::File file = win::File::Open(path, win::OpenMode::write);
+  if (file) return file;
+  win::SetReadOnly(path, false);
+  file = win::File::Open(path, win::OpenMode::write);
+  if (file) return file;
+  int attempts = 0;
+  CreateDirectoryTree(ParentDirectory(path), attempts);
+  return win::File::Open(path, win::OpenMode::write);
 }
 
 bool CopyFileBytes(std::u16string_view source, std::u16string_view destination) {
