@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
 #include "tests/support/temp_machine.h"
 
 namespace {
@@ -134,19 +135,13 @@ std::vector<KillPoint> PointsOfMerge(const std::vector<TracedOp>& ops, const std
 
 class UpdateCrash : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    // The runs sync every save: on a memory file system that costs nothing.
-    const char* tmp = std::getenv("TMPDIR");
-    fs::path parent = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (tmp && *tmp ? tmp : "/tmp");
-    std::string templ = (parent / "qz-crash-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-    work_ = new fs::path(templ);
-  }
+  // The runs sync every save: on a memory file system that costs nothing.
+  static void SetUpTestSuite() { work_ = new qztest::TempDir("qz-crash", qztest::TempDir::Place::memory); }
   static void TearDownTestSuite() {
-    std::error_code ec;
-    fs::remove_all(*work_, ec);
     delete work_;
+    work_ = nullptr;
   }
+  static fs::path Work() { return work_->Path(); }
 
   static fs::path Cmp(const fs::path& machine) { return machine / kCmp; }
 
@@ -155,13 +150,13 @@ class UpdateCrash : public ::testing::Test {
                            {"QZ_UI", "console"},
                            {"QZ_VIRTUAL_TIME", "1"},
                            {"QZ_SYSTEM_TOOLS", QZSYSTEMTOOLS_PATH}});
-    return RunProgram({QZ_SETUP_PATH, "-AcceptedLicense"}, env, *work_ / "installer.out");
+    return RunProgram({QZ_SETUP_PATH, "-AcceptedLicense"}, env, Work() / "installer.out");
   }
 
   // The records of a database as qzdb prints them; nullopt when it cannot
   // be loaded.
   std::optional<std::set<std::string>> Dump(const fs::path& file, const std::string& kind) {
-    RunResult r = RunProgram({QZDB_PATH, "dump", "--kind", kind, file.string()}, {}, *work_ / "dump.out");
+    RunResult r = RunProgram({QZDB_PATH, "dump", "--kind", kind, file.string()}, {}, Work() / "dump.out");
     if (r.status != 0) return std::nullopt;
     std::set<std::string> lines;
     std::istringstream in(r.output);
@@ -172,21 +167,21 @@ class UpdateCrash : public ::testing::Test {
   // An installation with the user's entries in all eight databases, and
   // the trace of an uninterrupted update over it.
   void PrepareInstallation() {
-    base_ = *work_ / "base";
+    base_ = Work() / "base";
     ASSERT_EQ(Installer(base_, {}).status, 0);
-    fs::path user = *work_ / "user";
+    fs::path user = Work() / "user";
     fs::create_directories(user);
     ASSERT_EQ(RunProgram({QZDEMOTREE_PATH, "--user-databases", user.string(), std::to_string(kUserEntries)}, {},
-                  *work_ / "demotree.out")
+                  Work() / "demotree.out")
                   .status,
               0);
     for (const char* db : kDatabases)
       fs::copy_file(user / (std::string("standard.") + db), Cmp(base_) / (std::string("standard.") + db),
                     fs::copy_options::overwrite_existing);
 
-    fs::path reference = *work_ / "reference";
+    fs::path reference = Work() / "reference";
     fs::copy(base_, reference, fs::copy_options::recursive);
-    fs::path trace = *work_ / "trace.txt";
+    fs::path trace = Work() / "trace.txt";
     RunResult r = Installer(reference, {{"QZ_FAULT_TRACE", trace.string()}});
     ASSERT_EQ(r.status, 0) << r.output;
     ASSERT_EQ(r.output.find("Trouble"), std::string::npos) << r.output;
@@ -230,7 +225,7 @@ class UpdateCrash : public ::testing::Test {
   // Killed at the point, then run again: every database loads, and each
   // entry of the user's that the update keeps is in it or in its backup.
   void KillAndRerun(const KillPoint& point) {
-    fs::path machine = *work_ / "machine";
+    fs::path machine = Work() / "machine";
     std::error_code ec;
     fs::remove_all(machine, ec);
     fs::copy(base_, machine, fs::copy_options::recursive);
@@ -254,13 +249,13 @@ class UpdateCrash : public ::testing::Test {
     }
   }
 
-  static fs::path* work_;
+  static qztest::TempDir* work_;
   fs::path base_;
   std::vector<TracedOp> trace_;
   std::vector<std::set<std::string>> kept_;
 };
 
-fs::path* UpdateCrash::work_ = nullptr;
+qztest::TempDir* UpdateCrash::work_ = nullptr;
 
 TEST_F(UpdateCrash, NoUserEntryIsLostWhereverTheUpdateIsKilled) {
   ASSERT_NO_FATAL_FAILURE(PrepareInstallation());

@@ -32,6 +32,7 @@
 #include "platform/runtime.h"
 #include "platform/text.h"
 #include "tests/engine/user_databases.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/temp_machine.h"
 #include "tests/support/test_catalogue.h"
 
@@ -338,8 +339,7 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
     qz::SetSyncDatabaseEntry(nullptr);
     ::setenv("QZ_SYSTEM_ROOT", root_.c_str(), 1);
     win::ReloadMachine();
-    std::error_code ec;
-    if (!runsFolder_.empty() && runsFolder_ != root_) fs::remove_all(runsFolder_, ec);
+    runs_.reset();
     TempMachine::TearDown();
   }
 
@@ -354,11 +354,8 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
   // system: the merges make their files durable, and hundreds of syncs to a
   // disk would take minutes.
   const std::string& RunsFolder() {
-    if (runsFolder_.empty()) {
-      std::string templ = "/dev/shm/qz-sweep-XXXXXX";
-      runsFolder_ = ::access("/dev/shm", W_OK) == 0 && ::mkdtemp(templ.data()) ? templ : root_;
-    }
-    return runsFolder_;
+    if (!runs_) runs_.emplace("qz-sweep", qztest::TempDir::Place::memory);
+    return runs_->Path();
   }
   // A fresh machine in a folder of its own, made the current one.
   std::string NewMachine() {
@@ -523,7 +520,8 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
   Places places_;
   std::vector<uint64_t> counts_;
   std::map<std::string, std::string> expected_;  // each database after the clean run
-  std::string runsFolder_, lastMachine_;
+  std::optional<qztest::TempDir> runs_;
+  std::string lastMachine_;
   int runNumber_ = 0;
 };
 

@@ -11,7 +11,9 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 
+#include "tests/support/temp_dir.h"
 #include "tests/support/temp_machine.h"
 
 namespace {
@@ -20,12 +22,12 @@ namespace fs = std::filesystem;
 class PackerTree : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string templ = (fs::temp_directory_path() / "qz-tree-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-    root_ = templ;
+    folder_.emplace("qz-tree");
+    root_ = folder_->Path();
   }
-  void TearDown() override { fs::remove_all(root_); }
+  void TearDown() override { folder_.reset(); }
   void Put(const std::string& rel, const std::string& contents) { qztest::WriteHostFile((root_ / rel).string(), contents); }
+  std::optional<qztest::TempDir> folder_;
   fs::path root_;
 };
 
