@@ -10,9 +10,6 @@
 // countdown and the pauses.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -25,8 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/subprocess.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/temp_machine.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -36,33 +33,10 @@ constexpr const char* kCmp = "drive_c/Program Files/Ombra/QuendaZorvel/lib/cmp";
 constexpr int kUserEntries = 40;
 constexpr size_t kSpreadPoints = 12;
 
-struct RunResult {
-  int status = -1;  // exit status, or -1 when killed by a signal
-  int signal = 0;
-  std::string output;
-};
-
-// Runs a program with extra environment variables, its output captured.
-RunResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env,
-              const fs::path& outputFile) {
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
-    FILE* out = std::freopen(outputFile.c_str(), "w", stdout);
-    if (!out || ::dup2(::fileno(stdout), 2) < 0) ::_exit(127);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    ::execv(args[0], args.data());
-    ::_exit(127);
-  }
-  int raw = 0;
-  ::waitpid(pid, &raw, 0);
-  RunResult r;
-  if (WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
-  if (WIFSIGNALED(raw)) r.signal = WTERMSIG(raw);
-  r.output = qztest::ReadHostFile(outputFile.string());
-  return r;
+// Runs a program with extra environment variables, its output and errors
+// captured together.
+qztest::ProcessResult RunProgram(std::vector<std::string> argv, qztest::EnvChanges env = {}) {
+  return qztest::RunProcess({.argv = std::move(argv), .env = std::move(env), .errToOut = true});
 }
 
 // One line of the trace: the operation's kind, its number among the
@@ -145,21 +119,21 @@ class UpdateCrash : public ::testing::Test {
 
   static fs::path Cmp(const fs::path& machine) { return machine / kCmp; }
 
-  RunResult Installer(const fs::path& machine, std::vector<std::pair<std::string, std::string>> env) {
+  qztest::ProcessResult Installer(const fs::path& machine, qztest::EnvChanges env) {
     env.insert(env.end(), {{"QZ_SYSTEM_ROOT", machine.string()},
                            {"QZ_UI", "console"},
                            {"QZ_VIRTUAL_TIME", "1"},
                            {"QZ_SYSTEM_TOOLS", QZSYSTEMTOOLS_PATH}});
-    return RunProgram({QZ_SETUP_PATH, "-AcceptedLicense"}, env, Work() / "installer.out");
+    return RunProgram({QZ_SETUP_PATH, "-AcceptedLicense"}, std::move(env));
   }
 
   // The records of a database as qzdb prints them; nullopt when it cannot
   // be loaded.
   std::optional<std::set<std::string>> Dump(const fs::path& file, const std::string& kind) {
-    RunResult r = RunProgram({QZDB_PATH, "dump", "--kind", kind, file.string()}, {}, Work() / "dump.out");
-    if (r.status != 0) return std::nullopt;
+    qztest::ProcessResult r = RunProgram({QZDB_PATH, "dump", "--kind", kind, file.string()});
+    if (r.exitCode != 0) return std::nullopt;
     std::set<std::string> lines;
-    std::istringstream in(r.output);
+    std::istringstream in(r.out);
     for (std::string line; std::getline(in, line);) lines.insert(line);
     return lines;
   }
@@ -168,12 +142,10 @@ class UpdateCrash : public ::testing::Test {
   // the trace of an uninterrupted update over it.
   void PrepareInstallation() {
     base_ = Work() / "base";
-    ASSERT_EQ(Installer(base_, {}).status, 0);
+    ASSERT_EQ(Installer(base_, {}).exitCode, 0);
     fs::path user = Work() / "user";
     fs::create_directories(user);
-    ASSERT_EQ(RunProgram({QZDEMOTREE_PATH, "--user-databases", user.string(), std::to_string(kUserEntries)}, {},
-                  Work() / "demotree.out")
-                  .status,
+    ASSERT_EQ(RunProgram({QZDEMOTREE_PATH, "--user-databases", user.string(), std::to_string(kUserEntries)}).exitCode,
               0);
     for (const char* db : kDatabases)
       fs::copy_file(user / (std::string("standard.") + db), Cmp(base_) / (std::string("standard.") + db),
@@ -182,9 +154,9 @@ class UpdateCrash : public ::testing::Test {
     fs::path reference = Work() / "reference";
     fs::copy(base_, reference, fs::copy_options::recursive);
     fs::path trace = Work() / "trace.txt";
-    RunResult r = Installer(reference, {{"QZ_FAULT_TRACE", trace.string()}});
-    ASSERT_EQ(r.status, 0) << r.output;
-    ASSERT_EQ(r.output.find("Trouble"), std::string::npos) << r.output;
+    qztest::ProcessResult r = Installer(reference, {{"QZ_FAULT_TRACE", trace.string()}});
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    ASSERT_EQ(r.out.find("Trouble"), std::string::npos) << r.out;
     trace_ = ReadTrace(trace);
     // The user's entries that an update keeps: those that no shipped entry
     // replaces, as the merge leaves them.
@@ -229,11 +201,11 @@ class UpdateCrash : public ::testing::Test {
     std::error_code ec;
     fs::remove_all(machine, ec);
     fs::copy(base_, machine, fs::copy_options::recursive);
-    RunResult killed = Installer(machine, {{"QZ_FAULT_KILL", point.op.Spec()}});
-    EXPECT_EQ(killed.signal, SIGKILL) << "not killed at " << point.op.Spec() << "\n" << killed.output;
-    RunResult again = Installer(machine, {});
-    ASSERT_EQ(again.status, 0) << again.output;
-    EXPECT_EQ(again.output.find("Trouble"), std::string::npos) << again.output;
+    qztest::ProcessResult killed = Installer(machine, {{"QZ_FAULT_KILL", point.op.Spec()}});
+    EXPECT_EQ(killed.signal, SIGKILL) << "not killed at " << point.op.Spec() << "\n" << killed.out;
+    qztest::ProcessResult again = Installer(machine, {});
+    ASSERT_EQ(again.exitCode, 0) << again.out;
+    EXPECT_EQ(again.out.find("Trouble"), std::string::npos) << again.out;
     for (size_t d = 0; d < std::size(kDatabases); ++d) {
       fs::path file = Cmp(machine) / (std::string("standard.") + kDatabases[d]);
       auto installed = Dump(file, kDatabases[d]);

@@ -84,7 +84,7 @@ class Child {
   std::unique_ptr<State> state_;
 };
 
-inline ProcessResult Run(const Command& command) { return Child(command).Wait(); }
+inline ProcessResult RunProcess(const Command& command) { return Child(command).Wait(); }
 inline ProcessResult RunForked(const std::function<int(const ChildReport&)>& body,
                                std::chrono::milliseconds timeLimit = kChildTimeLimit) {
   return Child::Fork(body, timeLimit).Wait();

@@ -24,7 +24,7 @@ TEST(Subprocess, RunsTheArgumentsAsGivenWithItsEnvironmentFolderAndInput) {
   // More input than a pipe holds, echoed back: the input and the output
   // flow at once.
   std::string input(300000, 'i');
-  ProcessResult r = qztest::Run({
+  ProcessResult r = qztest::RunProcess({
       .argv = {"sh", "-c",
                "printf '%s|%s|%s|' \"$1\" \"$QZ_RUN_ADDED\" \"${QZ_RUN_REMOVED-unset}\"; pwd -P; cat; "
                "echo problem >&2; exit 3",
@@ -41,7 +41,7 @@ TEST(Subprocess, RunsTheArgumentsAsGivenWithItsEnvironmentFolderAndInput) {
 }
 
 TEST(Subprocess, ErrorOutputCanJoinTheOutputInOrder) {
-  ProcessResult r = qztest::Run({.argv = {"sh", "-c", "echo a; echo b >&2; echo c"}, .errToOut = true});
+  ProcessResult r = qztest::RunProcess({.argv = {"sh", "-c", "echo a; echo b >&2; echo c"}, .errToOut = true});
   EXPECT_TRUE(r.Exited(0)) << r.Describe();
   EXPECT_EQ(r.out, "a\nb\nc\n");
   EXPECT_EQ(r.err, "");
@@ -71,7 +71,7 @@ TEST(Subprocess, SignalsAndTheTimeLimitEndIt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.script);
     const auto start = std::chrono::steady_clock::now();
-    ProcessResult r = qztest::Run({.argv = {"sh", "-c", c.script}, .timeLimit = std::chrono::milliseconds(300)});
+    ProcessResult r = qztest::RunProcess({.argv = {"sh", "-c", c.script}, .timeLimit = std::chrono::milliseconds(300)});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(r.exitCode, -1);
     EXPECT_EQ(r.signal, c.signal) << r.Describe();
@@ -92,7 +92,7 @@ TEST(Subprocess, ProgramThatCannotRunEndsWith127AndSaysWhy) {
       {{.argv = {"sh", "-c", "true"}, .directory = "/nonexistent"}, "in /nonexistent: No such file"},
   };
   for (const Case& c : cases) {
-    ProcessResult r = qztest::Run(c.command);
+    ProcessResult r = qztest::RunProcess(c.command);
     EXPECT_EQ(r.exitCode, 127);
     EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
   }
