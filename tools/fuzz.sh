@@ -7,14 +7,14 @@ set -euo pipefail
 seconds=${1:-60}
 src=$(cd "$(dirname "$0")/.." && pwd)
 dir=$src/build/fuzz
-targets=(fuzz_archive_reader fuzz_load_capacitor fuzz_load_inductor fuzz_load_resistor
-  fuzz_model_library fuzz_registry_file fuzz_gunzip fuzz_find_no_case fuzz_licence_switch)
-
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 CC=clang CXX=clang++ cmake -S "$src" -B "$dir" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQZ_FUZZ=ON -DQZ_BUILD_TESTS=OFF >/dev/null
-cmake --build "$dir" --target "${targets[@]}"
+cmake --build "$dir" --target qz_fuzz_targets
+# The targets as tests/fuzz/CMakeLists.txt defines them.
+mapfile -t targets <"$dir/tests/fuzz/targets.txt"
+[ ${#targets[@]} -gt 0 ] || { echo "no fuzz targets in $dir/tests/fuzz/targets.txt"; exit 1; }
 
 # The targets work on files of an emulated machine: keep it in memory.
 [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm

@@ -3,7 +3,6 @@
 // silently twice on a fresh machine.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
@@ -31,7 +30,7 @@
 #include "platform/text.h"
 #include "platform/top_level_windows.h"
 #include "tests/app/app_fixture.h"
-#include "tests/support/run_capturing.h"
+#include "tests/support/subprocess.h"
 #include "tests/support/test_catalogue.h"
 
 namespace {
@@ -48,7 +47,7 @@ std::u16string StartMenuFolder() {
   return win::UserProfileDirectory() + u"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu";
 }
 
-bool HaveLnkinfo() { return std::system("command -v lnkinfo >/dev/null 2>&1") == 0; }
+bool HaveLnkinfo() { return qztest::FindProgram("lnkinfo").has_value(); }
 
 // One running copy of the product, which closes when asked.
 class ProductWindow : public win::TopLevelWindowSystem {
@@ -105,7 +104,7 @@ class EndToEnd : public qztest::AppTest {
     SCOPED_TRACE(U8(link));
     ASSERT_TRUE(HostExists(link));
     if (!HaveLnkinfo()) return;
-    std::string info = qztest::RunCapturing("lnkinfo '" + Host(link) + "' 2>&1");
+    std::string info = qztest::RunProcess({.argv = {"lnkinfo", Host(link)}, .errToOut = true}).out;
     EXPECT_NE(info.find("Local path\t\t\t: " + U8(directory) + "\\" + executable + ".exe"), std::string::npos) << info;
     EXPECT_NE(info.find("Working directory\t\t: " + U8(directory)), std::string::npos) << info;
     EXPECT_NE(info.find(std::string("Description\t\t\t: ") + description), std::string::npos) << info;
@@ -280,18 +279,13 @@ TEST_F(QuitWhileInstalling, EndsTheProcessWithStatusZeroAndKeepsTheFilesWritten)
 // a fresh machine; then once more over what it installed.
 class BuiltInstaller : public qztest::TempMachine {
  protected:
-  struct Outcome {
-    int status;
-    std::string out;
-  };
-
-  Outcome RunSilently() const {
-    const std::string out = root_ + "/setup.out";
-    const std::string command = "env -u QZ_MACHINE_ARCH -u QZ_MACHINE_ELEVATED -u DISPLAY QZ_UI=console '" QZ_SETUP_PATH
-                                "' -AcceptedLicense >'" +
-                                out + "' 2>&1";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, qztest::ReadHostFile(out)};
+  static qztest::ProcessResult RunSilently() {
+    return qztest::RunProcess({.argv = {QZ_SETUP_PATH, "-AcceptedLicense"},
+                               .env = {{"QZ_MACHINE_ARCH", std::nullopt},
+                                       {"QZ_MACHINE_ELEVATED", std::nullopt},
+                                       {"DISPLAY", std::nullopt},
+                                       {"QZ_UI", "console"}},
+                               .errToOut = true});
   }
 
   // Every file below a host folder, by its path relative to the folder.
@@ -304,7 +298,7 @@ class BuiltInstaller : public qztest::TempMachine {
 
   // The records of a database, one line each, as qzdb prints them.
   static std::vector<std::string> Records(const std::string& hostPath, const std::string& kind) {
-    std::string dump = qztest::RunCapturing("'" QZDB_PATH "' dump --kind " + kind + " '" + hostPath + "' 2>/dev/null");
+    std::string dump = qztest::RunProcess({.argv = {QZDB_PATH, "dump", "--kind", kind, hostPath}}).out;
     std::vector<std::string> lines;
     for (size_t start = 0, end; start < dump.size(); start = end + 1) {
       end = dump.find('\n', start);
@@ -385,8 +379,8 @@ TEST_F(BuiltInstaller, FirstSilentInstallationThenAnUpdateThatKeepsTheUsersEntri
   CreateKey(win::HKEY_CLASSES_ROOT, u".txt", u"txtfile");
   const double before = double(std::time(nullptr));
 
-  Outcome first = RunSilently();
-  ASSERT_EQ(first.status, 0) << first.out;
+  qztest::ProcessResult first = RunSilently();
+  ASSERT_EQ(first.exitCode, 0) << first.out;
   EXPECT_NE(first.out.find(" in 1 seconds.\n"), std::string::npos) << first.out;
   EXPECT_EQ(first.out.find("successfully"), std::string::npos) << first.out;
 
@@ -408,7 +402,7 @@ TEST_F(BuiltInstaller, FirstSilentInstallationThenAnUpdateThatKeepsTheUsersEntri
     SCOPED_TRACE(U8(link));
     ASSERT_TRUE(HostExists(link));
     if (!HaveLnkinfo()) continue;
-    std::string info = qztest::RunCapturing("lnkinfo '" + Host(link) + "' 2>&1");
+    std::string info = qztest::RunProcess({.argv = {"lnkinfo", Host(link)}, .errToOut = true}).out;
     EXPECT_NE(info.find("Local path\t\t\t: " + dir_ + "\\Zorvelx64.exe"), std::string::npos) << info;
     EXPECT_NE(info.find("Working directory\t\t: " + dir_), std::string::npos) << info;
     EXPECT_NE(info.find("Description\t\t\t: Vossdyne's Quenda Zorvel"), std::string::npos) << info;
@@ -448,7 +442,8 @@ TEST_F(BuiltInstaller, FirstSilentInstallationThenAnUpdateThatKeepsTheUsersEntri
   // A user's own models and parts, in one model library and one archive database.
   const std::string cmp = installed + "/lib/cmp/";
   const std::string users = root_ + "/user-databases";
-  ASSERT_EQ(std::system(("'" QZDEMOTREE_PATH "' --user-databases '" + users + "' 3").c_str()), 0);
+  qztest::ProcessResult demoTree = qztest::RunProcess({.argv = {QZDEMOTREE_PATH, "--user-databases", users, "3"}});
+  ASSERT_TRUE(demoTree.Exited(0)) << demoTree.Describe() << "\n" << demoTree.err;
   struct Database {
     std::string kind;
     int keyFields;
@@ -463,8 +458,8 @@ TEST_F(BuiltInstaller, FirstSilentInstallationThenAnUpdateThatKeepsTheUsersEntri
   }
   const std::string userBjt = qztest::ReadHostFile(cmp + "standard.bjt");
 
-  Outcome second = RunSilently();
-  ASSERT_EQ(second.status, 0) << second.out;
+  qztest::ProcessResult second = RunSilently();
+  ASSERT_EQ(second.exitCode, 0) << second.out;
   EXPECT_EQ(second.out.find("successfully"), std::string::npos) << second.out;
   EXPECT_EQ(second.out.find("Overwrite or Update?"), std::string::npos) << second.out;
   for (const Database& db : databases) {

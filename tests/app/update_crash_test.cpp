@@ -10,9 +10,6 @@
 // countdown and the pauses.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -25,7 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/temp_machine.h"
+#include "tests/support/subprocess.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -35,33 +33,10 @@ constexpr const char* kCmp = "drive_c/Program Files/Ombra/QuendaZorvel/lib/cmp";
 constexpr int kUserEntries = 40;
 constexpr size_t kSpreadPoints = 12;
 
-struct RunResult {
-  int status = -1;  // exit status, or -1 when killed by a signal
-  int signal = 0;
-  std::string output;
-};
-
-// Runs a program with extra environment variables, its output captured.
-RunResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env,
-              const fs::path& outputFile) {
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
-    FILE* out = std::freopen(outputFile.c_str(), "w", stdout);
-    if (!out || ::dup2(::fileno(stdout), 2) < 0) ::_exit(127);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    ::execv(args[0], args.data());
-    ::_exit(127);
-  }
-  int raw = 0;
-  ::waitpid(pid, &raw, 0);
-  RunResult r;
-  if (WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
-  if (WIFSIGNALED(raw)) r.signal = WTERMSIG(raw);
-  r.output = qztest::ReadHostFile(outputFile.string());
-  return r;
+// Runs a program with extra environment variables, its output and errors
+// captured together.
+qztest::ProcessResult RunProgram(std::vector<std::string> argv, qztest::EnvChanges env = {}) {
+  return qztest::RunProcess({.argv = std::move(argv), .env = std::move(env), .errToOut = true});
 }
 
 // One line of the trace: the operation's kind, its number among the
@@ -134,37 +109,31 @@ std::vector<KillPoint> PointsOfMerge(const std::vector<TracedOp>& ops, const std
 
 class UpdateCrash : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    // The runs sync every save: on a memory file system that costs nothing.
-    const char* tmp = std::getenv("TMPDIR");
-    fs::path parent = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (tmp && *tmp ? tmp : "/tmp");
-    std::string templ = (parent / "qz-crash-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-    work_ = new fs::path(templ);
-  }
+  // The runs sync every save: on a memory file system that costs nothing.
+  static void SetUpTestSuite() { work_ = new qztest::TempDir("qz-crash", qztest::TempDir::Place::memory); }
   static void TearDownTestSuite() {
-    std::error_code ec;
-    fs::remove_all(*work_, ec);
     delete work_;
+    work_ = nullptr;
   }
+  static fs::path Work() { return work_->Path(); }
 
   static fs::path Cmp(const fs::path& machine) { return machine / kCmp; }
 
-  RunResult Installer(const fs::path& machine, std::vector<std::pair<std::string, std::string>> env) {
+  qztest::ProcessResult Installer(const fs::path& machine, qztest::EnvChanges env) {
     env.insert(env.end(), {{"QZ_SYSTEM_ROOT", machine.string()},
                            {"QZ_UI", "console"},
                            {"QZ_VIRTUAL_TIME", "1"},
                            {"QZ_SYSTEM_TOOLS", QZSYSTEMTOOLS_PATH}});
-    return RunProgram({QZ_SETUP_PATH, "-AcceptedLicense"}, env, *work_ / "installer.out");
+    return RunProgram({QZ_SETUP_PATH, "-AcceptedLicense"}, std::move(env));
   }
 
   // The records of a database as qzdb prints them; nullopt when it cannot
   // be loaded.
   std::optional<std::set<std::string>> Dump(const fs::path& file, const std::string& kind) {
-    RunResult r = RunProgram({QZDB_PATH, "dump", "--kind", kind, file.string()}, {}, *work_ / "dump.out");
-    if (r.status != 0) return std::nullopt;
+    qztest::ProcessResult r = RunProgram({QZDB_PATH, "dump", "--kind", kind, file.string()});
+    if (r.exitCode != 0) return std::nullopt;
     std::set<std::string> lines;
-    std::istringstream in(r.output);
+    std::istringstream in(r.out);
     for (std::string line; std::getline(in, line);) lines.insert(line);
     return lines;
   }
@@ -172,24 +141,22 @@ class UpdateCrash : public ::testing::Test {
   // An installation with the user's entries in all eight databases, and
   // the trace of an uninterrupted update over it.
   void PrepareInstallation() {
-    base_ = *work_ / "base";
-    ASSERT_EQ(Installer(base_, {}).status, 0);
-    fs::path user = *work_ / "user";
+    base_ = Work() / "base";
+    ASSERT_EQ(Installer(base_, {}).exitCode, 0);
+    fs::path user = Work() / "user";
     fs::create_directories(user);
-    ASSERT_EQ(RunProgram({QZDEMOTREE_PATH, "--user-databases", user.string(), std::to_string(kUserEntries)}, {},
-                  *work_ / "demotree.out")
-                  .status,
+    ASSERT_EQ(RunProgram({QZDEMOTREE_PATH, "--user-databases", user.string(), std::to_string(kUserEntries)}).exitCode,
               0);
     for (const char* db : kDatabases)
       fs::copy_file(user / (std::string("standard.") + db), Cmp(base_) / (std::string("standard.") + db),
                     fs::copy_options::overwrite_existing);
 
-    fs::path reference = *work_ / "reference";
+    fs::path reference = Work() / "reference";
     fs::copy(base_, reference, fs::copy_options::recursive);
-    fs::path trace = *work_ / "trace.txt";
-    RunResult r = Installer(reference, {{"QZ_FAULT_TRACE", trace.string()}});
-    ASSERT_EQ(r.status, 0) << r.output;
-    ASSERT_EQ(r.output.find("Trouble"), std::string::npos) << r.output;
+    fs::path trace = Work() / "trace.txt";
+    qztest::ProcessResult r = Installer(reference, {{"QZ_FAULT_TRACE", trace.string()}});
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    ASSERT_EQ(r.out.find("Trouble"), std::string::npos) << r.out;
     trace_ = ReadTrace(trace);
     // The user's entries that an update keeps: those that no shipped entry
     // replaces, as the merge leaves them.
@@ -231,17 +198,17 @@ class UpdateCrash : public ::testing::Test {
   // entry of the user's that the update keeps is in it or in its backup.
   // failing: an operation that fails in the killed run, so that a merge fails.
   void KillAndRerun(const KillPoint& point, const std::string& failing = "") {
-    fs::path machine = *work_ / "machine";
+    fs::path machine = Work() / "machine";
     std::error_code ec;
     fs::remove_all(machine, ec);
     fs::copy(base_, machine, fs::copy_options::recursive);
-    std::vector<std::pair<std::string, std::string>> env = {{"QZ_FAULT_KILL", point.op.Spec()}};
+    qztest::EnvChanges env = {{"QZ_FAULT_KILL", point.op.Spec()}};
     if (!failing.empty()) env.push_back({"QZ_FAULT_FAIL", failing});
-    RunResult killed = Installer(machine, env);
-    EXPECT_EQ(killed.signal, SIGKILL) << "not killed at " << point.op.Spec() << "\n" << killed.output;
-    RunResult again = Installer(machine, {});
-    ASSERT_EQ(again.status, 0) << again.output;
-    EXPECT_EQ(again.output.find("Trouble"), std::string::npos) << again.output;
+    qztest::ProcessResult killed = Installer(machine, env);
+    EXPECT_EQ(killed.signal, SIGKILL) << "not killed at " << point.op.Spec() << "\n" << killed.out;
+    qztest::ProcessResult again = Installer(machine, {});
+    ASSERT_EQ(again.exitCode, 0) << again.out;
+    EXPECT_EQ(again.out.find("Trouble"), std::string::npos) << again.out;
     for (size_t d = 0; d < std::size(kDatabases); ++d) {
       fs::path file = Cmp(machine) / (std::string("standard.") + kDatabases[d]);
       auto installed = Dump(file, kDatabases[d]);
@@ -268,15 +235,15 @@ class UpdateCrash : public ::testing::Test {
     auto save = std::find_if(merge.begin(), merge.end(), [](const KillPoint& p) { return EndsWith(p.what, "renamed over the database"); });
     if (save == merge.end()) return {};
     const std::string failing = save->op.Spec();
-    fs::path reference = *work_ / "failed-merge";
+    fs::path reference = Work() / "failed-merge";
     std::error_code ec;
     fs::remove_all(reference, ec);
     fs::copy(base_, reference, fs::copy_options::recursive);
-    fs::path trace = *work_ / "failed-merge-trace.txt";
+    fs::path trace = Work() / "failed-merge-trace.txt";
     fs::remove(trace, ec);
-    RunResult r = Installer(reference, {{"QZ_FAULT_FAIL", failing}, {"QZ_FAULT_TRACE", trace.string()}});
-    EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_NE(r.output.find("Trouble merging"), std::string::npos) << r.output;
+    qztest::ProcessResult r = Installer(reference, {{"QZ_FAULT_FAIL", failing}, {"QZ_FAULT_TRACE", trace.string()}});
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("Trouble merging"), std::string::npos) << r.out;
     std::vector<TracedOp> ops = ReadTrace(trace);
     auto failed = std::find_if(ops.begin(), ops.end(), [&](const TracedOp& o) { return o.Spec() == failing; });
     std::vector<std::pair<KillPoint, std::string>> points;
@@ -288,13 +255,13 @@ class UpdateCrash : public ::testing::Test {
     return points;
   }
 
-  static fs::path* work_;
+  static qztest::TempDir* work_;
   fs::path base_;
   std::vector<TracedOp> trace_;
   std::vector<std::set<std::string>> kept_;
 };
 
-fs::path* UpdateCrash::work_ = nullptr;
+qztest::TempDir* UpdateCrash::work_ = nullptr;
 
 TEST_F(UpdateCrash, NoUserEntryIsLostWhereverTheUpdateIsKilled) {
   ASSERT_NO_FATAL_FAILURE(PrepareInstallation());

@@ -1,10 +1,7 @@
 // qzdb's archive database kinds, run as a support engineer types them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "archive/archive_merge.h"
@@ -27,7 +24,7 @@ TEST_F(QzdbArchive, MergeOfEachKindAndItsExitStatus) {
   Put("standard.cap", DocBytes<qz::CCapacitorDoc>({Cap(u"Mine", u"M1", 1e-6f), Cap(u"Acme", u"a1", 2e-9f)}));
   Put("shipped.tmp", DocBytes<qz::CCapacitorDoc>({Cap(u"ACME", u"A1", 1e-9f)}));
   Outcome run = Qzdb("merge standard.cap shipped.tmp standard.cap");
-  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(Qzdb("dump standard.cap").out,
             "ACME\tA1\tX7R\t9.99999972e-10\t50\t0\t0\t0\nMine\tM1\tX7R\t9.99999997e-07\t50\t0\t0\t0\n");
   EXPECT_EQ(qztest::ReadHostFile(HostFile("standard.cap.bak")).substr(0, 2), archivetest::Hex("02 00"));
@@ -37,20 +34,20 @@ TEST_F(QzdbArchive, MergeOfEachKindAndItsExitStatus) {
   Put("standard.bead", beads);
   Put("damaged.tmp", beads.substr(0, beads.size() - 1));
   run = Qzdb("merge standard.bead damaged.tmp standard.bead");
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("Unexpected file format."), std::string::npos) << run.err;
 
   Put("user.db", DocBytes<qz::CResistorDoc>({Res(u"", u"", 10)}));
   Put("shipped.db", DocBytes<qz::CResistorDoc>({Res(u"Acme", u"R10", 10)}));
-  EXPECT_EQ(Qzdb("merge --kind RES out.db shipped.db user.db").status, 0);
+  EXPECT_EQ(Qzdb("merge --kind RES out.db shipped.db user.db").exitCode, 0);
   EXPECT_EQ(Qzdb("dump --kind res out.db").out, "Acme\tR10\t10\t0.25\t0.00999999978\n");
-  EXPECT_EQ(Qzdb("merge out.db shipped.db user.db").status, 2);  // no kind for ".db"
+  EXPECT_EQ(Qzdb("merge out.db shipped.db user.db").exitCode, 2);  // no kind for ".db"
 }
 
 TEST_F(QzdbArchive, DumpAsCsvForSpreadsheets) {
   Put("standard.ind", DocBytes<qz::CInductorDoc>({Ind(u"W\u00FCrth Elektronik", u"7447, \"A\"", 3.3e-5f, 1.5f)}));
   Outcome run = Qzdb("dump --csv standard.ind");
-  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out,
             "manufacturer,part number,inductance,current rating,series resistance,parallel resistance,"
             "parallel capacitance\r\n"
@@ -60,14 +57,14 @@ TEST_F(QzdbArchive, DumpAsCsvForSpreadsheets) {
 TEST_F(QzdbArchive, DumpOfAFileThatCannotBeRead) {
   Put("empty.res", "");
   Outcome run = Qzdb("dump --csv empty.res");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "manufacturer,part number,resistance,power rating,tolerance\r\n");
   run = Qzdb("dump missing.res");
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("missing.res was not found."), std::string::npos) << run.err;
   Put("bad.cap", "\x05\x00garbage");
   run = Qzdb("dump bad.cap");
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("Unexpected file format."), std::string::npos) << run.err;
 }
 
@@ -113,7 +110,7 @@ TEST_F(QzdbArchiveBadInput, DumpSaysWhyAndFails) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
     Outcome run = Qzdb(c.arguments, c.environment);
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
   }
@@ -141,7 +138,7 @@ TEST_F(QzdbArchiveBadInput, MergeSaysWhyAndLeavesTheOutputAsItWas) {
     SCOPED_TRACE(std::string(c.environment) + " " + c.arguments);
     std::filesystem::remove(HostFile("user.cap.bak"));
     Outcome run = Qzdb(c.arguments, c.environment);
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     EXPECT_EQ(qztest::ReadHostFile(HostFile("user.cap")), user_);
     struct stat st;
@@ -155,7 +152,7 @@ TEST_F(QzdbArchiveBadInput, MergeSaysWhyAndLeavesTheOutputAsItWas) {
 // kind without a backup; qzdb, given files by hand, keeps one.
 TEST_F(QzdbArchiveBadInput, InstalledFileOfAnotherKindIsKeptBeforeItIsReplaced) {
   Outcome run = Qzdb("merge random.cap shipped.cap random.cap");
-  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.err.find("random.cap is not a capacitor database: it is kept as random.cap.bak"), std::string::npos)
       << run.err;
   EXPECT_EQ(qztest::ReadHostFile(HostFile("random.cap.bak")), Random(700));
@@ -182,7 +179,7 @@ TEST_F(QzdbArchiveBadInput, ABackupInTheWayIsNeverReplacedByHand) {
     const std::string before = qztest::ReadHostFile(HostFile(c.installed));
     Put(std::string(c.installed) + ".bak", backup);
     Outcome run = Qzdb(std::string("merge ") + c.installed + " shipped.cap " + c.installed);
-    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.exitCode, c.status) << run.err;
     EXPECT_EQ(qztest::ReadHostFile(HostFile(std::string(c.installed) + ".bak")), backup);
     if (c.status == 0) {
       EXPECT_EQ(qztest::ReadHostFile(HostFile(c.installed)), qztest::ReadHostFile(HostFile("shipped.cap")));
@@ -200,21 +197,21 @@ TEST_F(QzdbArchiveBadInput, InstallerModeDoesWhatAnUpdateDoes) {
   Put("mine.cap", user_);
   ASSERT_TRUE(qz::MergeCapacitorDatabase(windows("mine.cap"), windows("shipped.cap"), windows("mine.cap")));
   Outcome run = Qzdb("merge --installer user.cap shipped.cap user.cap");
-  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(qztest::ReadHostFile(HostFile("user.cap")), qztest::ReadHostFile(HostFile("mine.cap")));
   EXPECT_EQ(qztest::ReadHostFile(HostFile("user.cap.bak")), user_);
 
   // A file of another kind is replaced without a backup, one there or not.
   Put("random.cap.bak", "kept");
-  EXPECT_EQ(Qzdb("merge --installer random.cap shipped.cap random.cap").status, 0);
+  EXPECT_EQ(Qzdb("merge --installer random.cap shipped.cap random.cap").exitCode, 0);
   EXPECT_EQ(qztest::ReadHostFile(HostFile("random.cap")), qztest::ReadHostFile(HostFile("shipped.cap")));
   EXPECT_EQ(qztest::ReadHostFile(HostFile("random.cap.bak")), "kept");
 
   // A shipped file that does not load: the load's message, then the update's.
   Put("user.cap", user_);
   run = Qzdb("merge --installer user.cap trunc.cap user.cap");
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err,
             "[qzdb] Unexpected file format.\n"
             "[qzdb] Trouble merging capacitor databases.\\n    ...overwriting\n");
@@ -226,7 +223,7 @@ TEST_F(QzdbArchiveBadInput, InstallerModeDoesWhatAnUpdateDoes) {
 TEST_F(QzdbArchiveBadInput, AnAbortedSyncExitsWithThree) {
   std::filesystem::create_directories(HostFile("user.cap.bak"));
   Outcome run = Qzdb("merge --installer user.cap shipped.cap user.cap", "QZ_VIRTUAL_TIME=1");
-  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.exitCode, 3);
   EXPECT_NE(run.err.find("user.cap\\nas "), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("user.cap.bak\\n\\nRelease sync aborted.\n"), std::string::npos) << run.err;
   EXPECT_EQ(qztest::ReadHostFile(HostFile("user.cap")), user_);
@@ -235,7 +232,7 @@ TEST_F(QzdbArchiveBadInput, AnAbortedSyncExitsWithThree) {
   // Every open from the backup's first on fails (after the two header
   // checks and the new file beside OUTPUT).
   run = Qzdb("merge user.cap shipped.cap user.cap", "QZ_VIRTUAL_TIME=1 QZ_FAULT_FAIL=open:6+");
-  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_EQ(run.exitCode, 3) << run.err;
   EXPECT_NE(run.err.find("Release sync aborted."), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("qzdb: the release sync was aborted; user.cap is unchanged"), std::string::npos) << run.err;
   EXPECT_EQ(qztest::ReadHostFile(HostFile("user.cap")), user_);
@@ -249,7 +246,7 @@ TEST_F(QzdbArchiveBadInput, OutputKeepsItsModeAndItsLink) {
   ASSERT_EQ(::chmod(HostFile("user.cap").c_str(), 0664), 0);
   std::filesystem::create_symlink("user.cap", HostFile("link.cap"));
   Outcome run = Qzdb("merge link.cap shipped.cap user.cap");
-  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(std::filesystem::is_symlink(HostFile("link.cap")));
   struct stat st;
   ASSERT_EQ(::stat(HostFile("user.cap").c_str(), &st), 0);

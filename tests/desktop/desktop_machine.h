@@ -3,12 +3,8 @@
 // switches for the machine's architecture, Windows version and elevation.
 #pragma once
 
-#include <stdlib.h>
-
 #include <cstdio>
 #include <filesystem>
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +14,7 @@
 #include "platform/machine.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_machine.h"
 
 namespace qztest {
@@ -32,13 +29,7 @@ class DesktopMachine : public TempMachine {
   }
 
   void TearDown() override {
-    for (const auto& [name, old] : savedEnv_) {
-      if (old)
-        ::setenv(name.c_str(), old->c_str(), 1);
-      else
-        ::unsetenv(name.c_str());
-    }
-    savedEnv_.clear();
+    env_.Restore();
     qz::SharedInstallState().targetDirectory.clear();
     qz::SharedInstallState().executableChoice = 0;
     TempMachine::TearDown();
@@ -53,16 +44,7 @@ class DesktopMachine : public TempMachine {
   }
 
   // Sets a host variable for this test; a null value unsets it.
-  void SetEnv(const char* name, const char* value) {
-    if (!savedEnv_.count(name)) {
-      const char* old = ::getenv(name);
-      savedEnv_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-    }
-    if (value)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
+  void SetEnv(const char* name, const char* value) { env_.Set(name, value); }
 
   // A fresh machine of the architecture ("AMD64" or "x86"): its registry
   // views are laid out anew and the view flag follows.
@@ -97,7 +79,7 @@ class DesktopMachine : public TempMachine {
     qz::InitializeRegistryViewFlag();
   }
 
-  std::map<std::string, std::optional<std::string>> savedEnv_;
+  ScopedEnv env_;
 };
 
 // UTF-8 of a wide text, for messages and comparisons with host bytes.

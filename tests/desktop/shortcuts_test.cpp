@@ -15,7 +15,7 @@
 #include "platform/shell_folders.h"
 #include "platform/shell_link_file.h"
 #include "tests/desktop/desktop_machine.h"
-#include "tests/support/run_capturing.h"
+#include "tests/support/subprocess.h"
 
 namespace {
 
@@ -136,7 +136,7 @@ TEST_F(Shortcuts, LinkSetFollowsTheChoiceAndTheArchitecture) {
 }
 
 TEST_F(Shortcuts, LnkinfoReadsTheWrittenLinks) {
-  if (std::system("command -v lnkinfo >/dev/null 2>&1") != 0) GTEST_SKIP() << "lnkinfo (liblnk-utils) is not installed";
+  if (!qztest::FindProgram("lnkinfo")) GTEST_SKIP() << "lnkinfo (liblnk-utils) is not installed";
   LinkSet set = MakeLinkSet(2);
   struct Expected {
     std::u16string path;
@@ -150,7 +150,7 @@ TEST_F(Shortcuts, LnkinfoReadsTheWrittenLinks) {
   };
   for (const Expected& link : links) {
     SCOPED_TRACE(U8(link.path));
-    std::string info = qztest::RunCapturing("lnkinfo '" + Host(link.path) + "' 2>&1");
+    std::string info = qztest::RunProcess({.argv = {"lnkinfo", Host(link.path)}, .errToOut = true}).out;
     EXPECT_NE(info.find("Local path\t\t\t: " + U8(kProductDir) + "\\" + link.executable + ".exe"), std::string::npos)
         << info;
     EXPECT_NE(info.find("Working directory\t\t: " + U8(kProductDir)), std::string::npos) << info;

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -33,6 +31,8 @@
 #include "platform/runtime.h"
 #include "platform/text.h"
 #include "tests/engine/user_databases.h"
+#include "tests/support/subprocess.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/temp_machine.h"
 #include "tests/support/test_catalogue.h"
 
@@ -101,16 +101,12 @@ constexpr int kChildLeaked = 5;
 constexpr int kChildThrew = 6;
 constexpr int kChildLeakedFile = 7;  // a file left open by a completed run
 
-void SendRecord(int fd, char type, const std::string& payload) {
+void SendRecord(const qztest::ChildReport& report, char type, const std::string& payload) {
   std::string record(1, type);
   uint32_t size = uint32_t(payload.size());
   record.append(reinterpret_cast<const char*>(&size), sizeof size);
   record += payload;
-  for (size_t done = 0; done < record.size();) {
-    ssize_t n = ::write(fd, record.data() + done, record.size() - done);
-    if (n <= 0) return;
-    done += size_t(n);
-  }
+  report.Send(record);
 }
 
 bool LeaksFound() {
@@ -127,13 +123,13 @@ size_t OpenDescriptors() {
   return n;
 }
 
-[[noreturn]] void RunChild(int fd, const Fault& fault, const qz::PayloadCatalogue& catalogue, int update) {
+int RunChild(const qztest::ChildReport& report, const Fault& fault, const qz::PayloadCatalogue& catalogue, int update) {
   int code = kChildThrew;
   try {
     const size_t descriptors = OpenDescriptors();
     win::SetSleepHook([](unsigned) {});
-    win::SetMessageBoxHandler([fd](const win::MessageBoxRequest& r) {
-      SendRecord(fd, 'M', win::WideToUtf8(r.text));
+    win::SetMessageBoxHandler([&report](const win::MessageBoxRequest& r) {
+      SendRecord(report, 'M', win::WideToUtf8(r.text));
       return win::IDOK;
     });
     win::faults::Reset();
@@ -148,77 +144,49 @@ size_t OpenDescriptors() {
     }
     std::string counts;
     for (size_t i = 0; i < kOps; ++i) counts += std::to_string(win::faults::Count(Op(i))) + " ";
-    SendRecord(fd, 'C', counts);
+    SendRecord(report, 'C', counts);
     win::faults::Reset();
     if (code == kChildCompleted && OpenDescriptors() != descriptors) code = kChildLeakedFile;
     if (LeaksFound()) code = kChildLeaked;
   } catch (...) {
     code = kChildThrew;
   }
-  ::_exit(code);
+  return code;
 }
 
 struct ChildOutcome {
-  int status = 0;  // as waitpid gives it
+  qztest::ProcessResult process;
   std::vector<std::string> messages;
   std::vector<uint64_t> counts;  // empty unless the worker returned
 
-  bool Completed() const { return WIFEXITED(status) && WEXITSTATUS(status) == kChildCompleted; }
-  bool EndedByExit0() const { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
-  std::string Describe() const {
-    if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
-    return "exit status " + std::to_string(WEXITSTATUS(status));
-  }
+  bool Completed() const { return process.Exited(kChildCompleted); }
+  bool EndedByExit0() const { return process.Exited(0); }
+  // With what the child wrote on standard error: a sanitizer's report.
+  std::string Describe() const { return process.Describe() + (process.err.empty() ? "" : ":\n" + process.err); }
 };
 
-bool ReadFully(int fd, void* buffer, size_t size) {
-  auto* p = static_cast<char*>(buffer);
-  while (size > 0) {
-    ssize_t n = ::read(fd, p, size);
-    if (n <= 0) return false;
-    p += n;
-    size -= size_t(n);
-  }
-  return true;
+qztest::Child StartChild(const Fault& fault, const qz::PayloadCatalogue& catalogue, int update) {
+  return qztest::Child::Fork(
+      [&](const qztest::ChildReport& report) { return RunChild(report, fault, catalogue, update); });
 }
 
-struct RunningChild {
-  pid_t pid = -1;
-  int fd = -1;
-};
-
-RunningChild StartChild(const Fault& fault, const qz::PayloadCatalogue& catalogue, int update) {
-  int fds[2];
-  if (::pipe(fds) != 0) return {};
-  std::cout.flush();
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(fds[0]);
-    RunChild(fds[1], fault, catalogue, update);
-  }
-  ::close(fds[1]);
-  return {pid, fds[0]};
-}
-
-ChildOutcome FinishChild(const RunningChild& child) {
-  ChildOutcome out;
-  if (child.pid < 0) {
-    out.status = -1;
-    return out;
-  }
-  char type;
-  uint32_t size;
-  while (ReadFully(child.fd, &type, 1) && ReadFully(child.fd, &size, sizeof size)) {
-    std::string payload(size, '\0');
-    if (!ReadFully(child.fd, payload.data(), size)) break;
+ChildOutcome FinishChild(qztest::Child child) {
+  ChildOutcome out{child.Wait(), {}, {}};
+  const std::string& records = out.process.report;
+  for (size_t at = 0; records.size() - at >= 1 + sizeof(uint32_t);) {
+    const char type = records[at];
+    uint32_t size;
+    std::memcpy(&size, records.data() + at + 1, sizeof size);
+    at += 1 + sizeof size;
+    if (records.size() - at < size) break;
+    const std::string payload = records.substr(at, size);
+    at += size;
     if (type == 'M') out.messages.push_back(payload);
     if (type == 'C') {
       std::istringstream in(payload);
       for (uint64_t c; in >> c;) out.counts.push_back(c);
     }
   }
-  ::close(child.fd);
-  ::waitpid(child.pid, &out.status, 0);
   return out;
 }
 
@@ -337,8 +305,7 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
   void TearDown() override {
     ::setenv("QZ_SYSTEM_ROOT", root_.c_str(), 1);
     win::ReloadMachine();
-    std::error_code ec;
-    if (!runsFolder_.empty() && runsFolder_ != root_) fs::remove_all(runsFolder_, ec);
+    runs_.reset();
     TempMachine::TearDown();
   }
 
@@ -353,11 +320,8 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
   // system: the merges make their files durable, and hundreds of syncs to a
   // disk would take minutes.
   const std::string& RunsFolder() {
-    if (runsFolder_.empty()) {
-      std::string templ = "/dev/shm/qz-sweep-XXXXXX";
-      runsFolder_ = ::access("/dev/shm", W_OK) == 0 && ::mkdtemp(templ.data()) ? templ : root_;
-    }
-    return runsFolder_;
+    if (!runs_) runs_.emplace("qz-sweep", qztest::TempDir::Place::memory);
+    return runs_->Path();
   }
   // A fresh machine in a folder of its own, made the current one.
   std::string NewMachine() {
@@ -453,13 +417,13 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
     struct Running {
       Fault fault;
       std::string machine;
-      RunningChild child;
+      qztest::Child child;
     };
     const size_t width = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
     std::deque<Running> running;
     auto finishOldest = [&] {
-      const Running& r = running.front();
-      Judge(FinishChild(r.child), r.machine, r.fault, tally);
+      Running& r = running.front();
+      Judge(FinishChild(std::move(r.child)), r.machine, r.fault, tally);
       DropMachine(r.machine);
       running.pop_front();
     };
@@ -522,7 +486,8 @@ class FaultSweep : public qztest::TempMachine, public ::testing::WithParamInterf
   Places places_;
   std::vector<uint64_t> counts_;
   std::map<std::string, std::string> expected_;  // each database after the clean run
-  std::string runsFolder_, lastMachine_;
+  std::optional<qztest::TempDir> runs_;
+  std::string lastMachine_;
   int runNumber_ = 0;
 };
 

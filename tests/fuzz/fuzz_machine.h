@@ -4,24 +4,21 @@
 #include <stdlib.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "platform/machine.h"
+#include "tests/support/temp_dir.h"
 
 namespace qzfuzz {
 
 inline void UsePrivateMachine() {
-  static std::string* folder = nullptr;
-  if (folder) return;
-  const char* base = std::getenv("TMPDIR");
-  folder = new std::string(std::string(base && *base ? base : "/tmp") + "/qz-fuzz-XXXXXX");
-  if (!::mkdtemp(folder->data())) std::abort();
-  std::atexit([] { std::filesystem::remove_all(*folder); });
-  ::setenv("QZ_SYSTEM_ROOT", folder->c_str(), 1);
-  win::ReloadMachine();
+  [[maybe_unused]] static const bool ready = [] {
+    static const qztest::TempDir folder("qz-fuzz");  // removed at exit
+    ::setenv("QZ_SYSTEM_ROOT", folder.Path().c_str(), 1);
+    win::ReloadMachine();
+    return true;
+  }();
 }
 
 // Writes the bytes to the machine's file through the host.

@@ -15,6 +15,7 @@
 #include "platform/machine.h"
 #include "platform/message_box.h"
 #include "platform/runtime.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -31,19 +32,11 @@ constexpr char16_t kPath[] = u"C:\\fuzz\\standard.res";
 constexpr char16_t kSavedPath[] = u"C:\\fuzz\\saved.db";
 constexpr size_t kMaxInput = 1 << 16;
 
-std::string& MachineFolder() {
-  static std::string folder;
-  return folder;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  std::string templ = (std::filesystem::temp_directory_path() / "qz-fuzz-XXXXXX").string();
-  if (!::mkdtemp(templ.data())) abort();
-  MachineFolder() = templ;
-  std::atexit([] { std::filesystem::remove_all(MachineFolder()); });
-  ::setenv("QZ_SYSTEM_ROOT", templ.c_str(), 1);
+  static const qztest::TempDir folder("qz-fuzz");  // removed at exit
+  ::setenv("QZ_SYSTEM_ROOT", folder.Path().c_str(), 1);
   win::ReloadMachine();
   win::SetApplicationTitle(u"fuzz");
   win::SetMessageBoxHandler([](const win::MessageBoxRequest&) { return win::IDOK; });

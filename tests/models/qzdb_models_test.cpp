@@ -1,8 +1,6 @@
 // qzdb's model library kinds, run as the command a release engineer types.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "tests/models/model_test_support.h"
@@ -25,7 +23,7 @@ class QzdbModels : public qztest::QzdbRun {
 
 TEST_F(QzdbModels, MergeFollowsTheExtensionOfTheInstalledLibrary) {
   Outcome run = Qzdb("merge merged.bjt shipped.tmp standard.BJT");
-  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   std::vector<std::string> lines = SplitCrLf(qztest::ReadHostFile(HostFile("merged.bjt")));
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0].rfind("* Quenda Zorvel BJT model library", 0), 0u);
@@ -37,7 +35,7 @@ TEST_F(QzdbModels, MergeFollowsTheExtensionOfTheInstalledLibrary) {
 TEST_F(QzdbModels, MergeOfAGivenKind) {
   Put("library.txt", ".model D1 D\r\n");
   Outcome run = Qzdb("merge --kind DIO library.txt shipped.tmp library.txt");
-  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   std::vector<std::string> lines = SplitCrLf(qztest::ReadHostFile(HostFile("library.txt")));
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0].rfind("* Quenda Zorvel diode model library", 0), 0u);
@@ -61,7 +59,7 @@ TEST_F(QzdbModels, ExitStatusOfFailuresAndUsageErrors) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
     Outcome run = Qzdb(c.arguments);
-    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.exitCode, c.status);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     EXPECT_FALSE(std::filesystem::exists(HostFile("merged.bjt")));
   }
@@ -70,7 +68,7 @@ TEST_F(QzdbModels, ExitStatusOfFailuresAndUsageErrors) {
 TEST_F(QzdbModels, DumpPrintsNameTabStatement) {
   Put("lib.jft", "* jfets\r\n.model J1 NJF(Beta=1m\r\n+ Vto=-2)\r\n.model\r\n");
   Outcome run = Qzdb("dump lib.jft");
-  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "J1\t.model J1 NJF(Beta=1m Vto=-2)\n\t.model\n");
   run = Qzdb("dump --csv lib.jft");
   EXPECT_EQ(run.out, "name,statement\n\"J1\",\".model J1 NJF(Beta=1m Vto=-2)\"\n\"\",\".model\"\n");
@@ -78,14 +76,14 @@ TEST_F(QzdbModels, DumpPrintsNameTabStatement) {
 
 TEST_F(QzdbModels, DumpOfAnUnreadableFileSaysSo) {
   Outcome run = Qzdb("dump missing.mos");
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "qzdb: cannot read the model library " + HostFile("missing.mos") + "\n");
 }
 
 TEST_F(QzdbModels, HelpSaysWhatItIsFor) {
   Outcome run = Qzdb("--help");
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.exitCode, 0);
   EXPECT_NE(run.out.find("bjt, mos, jft, dio"), std::string::npos);
   EXPECT_NE(run.out.find("release sync"), std::string::npos);
   for (const char* text : {"qzdb merge --installer [--kind KIND]", "qzdb dump [--csv] [--kind KIND] FILE",
@@ -122,7 +120,7 @@ TEST_F(QzdbModels, BadInputSaysWhyAndLeavesTheOutputAsItWas) {
     SCOPED_TRACE(std::string(c.environment) + " " + c.arguments);
     std::filesystem::remove(HostFile("standard.BJT.bak"));
     Outcome run = Qzdb(c.arguments, c.environment);
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     EXPECT_EQ(qztest::ReadHostFile(HostFile("standard.BJT")), mine);
@@ -139,13 +137,13 @@ TEST_F(QzdbModels, AnEmptyLibraryCostsTheBackupOnlyInInstallerMode) {
   Put("standard.BJT.bak", mine);
   Put("standard.BJT", "");
   Outcome run = Qzdb("merge standard.BJT shipped.tmp standard.BJT");
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("standard.BJT.bak is in the way"), std::string::npos) << run.err;
   EXPECT_EQ(qztest::ReadHostFile(HostFile("standard.BJT.bak")), mine);
   EXPECT_EQ(qztest::ReadHostFile(HostFile("standard.BJT")), "");
 
   run = Qzdb("merge --installer standard.BJT shipped.tmp standard.BJT");
-  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(qztest::ReadHostFile(HostFile("standard.BJT.bak")), "");
   EXPECT_NE(qztest::ReadHostFile(HostFile("standard.BJT")).find(".model NEW PNP"), std::string::npos);
 }

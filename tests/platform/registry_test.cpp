@@ -1,16 +1,16 @@
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "platform/fault_injection.h"
 #include "platform/machine.h"
 #include "platform/registry_store.h"
 #include "platform/text.h"
-#include "tests/platform/scoped_env.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/subprocess.h"
 #include "tests/support/temp_machine.h"
 
 namespace {
@@ -343,11 +343,9 @@ TEST_F(Registry, InjectedFaultsFailEachCall) {
 TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
   constexpr int kValuesPerChild = 30;
   RegCloseKey(Create(HKEY_CURRENT_USER, u"Software\\Shared"));
-  pid_t children[2];
+  std::vector<qztest::Child> children;
   for (int child = 0; child < 2; ++child) {
-    children[child] = ::fork();
-    ASSERT_GE(children[child], 0);
-    if (children[child] == 0) {
+    children.push_back(qztest::Child::Fork([&](const qztest::ChildReport&) {
       bool ok = true;
       for (int i = 0; i < kValuesPerChild; ++i) {
         HKEY key = nullptr;
@@ -360,13 +358,12 @@ TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
         ok = ok && SetText(key, name.c_str(), name) == ERROR_SUCCESS;
         RegCloseKey(key);
       }
-      ::_exit(ok ? 0 : 1);
-    }
+      return ok ? 0 : 1;
+    }));
   }
-  for (pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  for (qztest::Child& child : children) {
+    qztest::ProcessResult r = child.Wait();
+    EXPECT_TRUE(r.Exited(0)) << r.Describe() << "\n" << r.err;
   }
   HKEY shared = Open(HKEY_CURRENT_USER, u"Software\\Shared", KEY_QUERY_VALUE);
   for (int child = 0; child < 2; ++child) {

@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "platform/system_time.h"
-#include "tests/platform/scoped_env.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/text.h"
-#include "tests/platform/scoped_env.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_machine.h"
 
 namespace {

@@ -1,7 +1,6 @@
 #include "platform/shell_link.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <array>
 #include <cstdio>
@@ -10,7 +9,7 @@
 #include "platform/machine.h"
 #include "platform/shell_link_file.h"
 #include "platform/text.h"
-#include "tests/support/run_capturing.h"
+#include "tests/support/subprocess.h"
 #include "tests/support/temp_machine.h"
 
 namespace {
@@ -54,10 +53,10 @@ class ShellLinkTest : public qztest::TempMachine {
 };
 
 TEST_F(ShellLinkTest, LnkinfoReadsTheTargetWorkingDirectoryAndDescription) {
-  if (std::system("command -v lnkinfo >/dev/null 2>&1") != 0) GTEST_SKIP() << "lnkinfo (liblnk-utils) is not installed";
+  if (!qztest::FindProgram("lnkinfo")) GTEST_SKIP() << "lnkinfo (liblnk-utils) is not installed";
   const std::u16string path = UserProfileDirectory() + u"\\Desktop\\Quenda Zorvel.lnk";
   MakeInstallerLink(path);
-  std::string info = qztest::RunCapturing("lnkinfo '" + Host(path) + "' 2>&1");
+  std::string info = qztest::RunProcess({.argv = {"lnkinfo", Host(path)}, .errToOut = true}).out;
   EXPECT_NE(info.find("Local path\t\t\t: C:\\Program Files\\Ombra\\QuendaZorvel\\Zorvelx64.exe"), std::string::npos)
       << info;
   EXPECT_NE(info.find("Working directory\t\t: C:\\Program Files\\Ombra\\QuendaZorvel"), std::string::npos) << info;

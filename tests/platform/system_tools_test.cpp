@@ -9,7 +9,7 @@
 #include "platform/machine.h"
 #include "platform/process.h"
 #include "platform/text.h"
-#include "tests/platform/scoped_env.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_machine.h"
 
 namespace {

@@ -3,7 +3,6 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -26,12 +25,8 @@ void WriteHostFile(const std::string& path, const std::string& contents) {
 }
 
 void TempMachine::SetUp() {
-  // The host's own temporary folder: TMP and TEMP belong to the emulated
-  // Windows here and may hold Windows paths that a test set.
-  const char* hostTemp = std::getenv("TMPDIR");
-  std::string templ = std::string(hostTemp && *hostTemp ? hostTemp : "/tmp") + "/qz-machine-XXXXXX";
-  ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-  root_ = templ;
+  folder_.emplace("qz-machine");
+  root_ = folder_->Path();
   ::setenv("QZ_SYSTEM_ROOT", root_.c_str(), 1);
   ::unsetenv("TMP");
   ::unsetenv("TEMP");
@@ -54,9 +49,7 @@ void TempMachine::TearDown() {
   win::SetMessageBoxHandler(nullptr);
   win::SetSleepHook(nullptr);
   win::faults::Reset();
-  std::error_code ec;
-  // Read-only files are removable: only the folder's permissions count.
-  fs::remove_all(root_, ec);
+  folder_.reset();
 }
 
 std::string TempMachine::Host(std::u16string_view windowsPath) const { return win::HostPath(windowsPath); }

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/message_box.h"
+#include "tests/support/temp_dir.h"
 
 namespace qztest {
 
@@ -34,6 +36,7 @@ class TempMachine : public ::testing::Test {
   std::string root_;
 
  private:
+  std::optional<TempDir> folder_;
   mutable std::mutex mutex_;
   std::vector<win::MessageBoxRequest> messages_;
   std::vector<unsigned> sleeps_;

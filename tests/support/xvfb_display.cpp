@@ -8,6 +8,8 @@
 #include <chrono>
 #include <thread>
 
+#include "tests/support/subprocess.h"
+
 namespace qztest {
 
 using namespace std::chrono_literals;
@@ -17,7 +19,7 @@ pid_t XvfbDisplay::server_ = 0;
 
 bool XvfbDisplay::Start() {
   if (server_ > 0) return true;
-  if (::system("command -v Xvfb >/dev/null 2>&1") != 0) return false;
+  if (!FindProgram("Xvfb")) return false;
   display_ = ":" + std::to_string(90 + ::getpid() % 500);
   server_ = ::fork();
   if (server_ == 0) {

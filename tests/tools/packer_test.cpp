@@ -2,16 +2,19 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
-#include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
+#include <sstream>
 
+#include "tests/support/subprocess.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/temp_machine.h"
 
 namespace {
@@ -20,12 +23,12 @@ namespace fs = std::filesystem;
 class PackerTree : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string templ = (fs::temp_directory_path() / "qz-tree-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-    root_ = templ;
+    folder_.emplace("qz-tree");
+    root_ = folder_->Path();
   }
-  void TearDown() override { fs::remove_all(root_); }
+  void TearDown() override { folder_.reset(); }
   void Put(const std::string& rel, const std::string& contents) { qztest::WriteHostFile((root_ / rel).string(), contents); }
+  std::optional<qztest::TempDir> folder_;
   fs::path root_;
 };
 
@@ -115,13 +118,12 @@ TEST_F(PackerTree, RefusesWhatTheInstallerCannotCarry) {
 TEST_F(PackerTree, ListCommandPrintsTabsAndTotals) {
   Put("a.txt", "hello");
   Put("sub/b.txt", std::string(2000, 'b'));
-  std::string out = root_.string() + "-listing.txt";
-  ASSERT_EQ(std::system((std::string(QZPACK_PATH) + " list " + root_.string() + "/ > " + out).c_str()), 0);
-  std::string listing = qztest::ReadHostFile(out);
-  fs::remove(out);
+  qztest::ProcessResult run = qztest::RunProcess({.argv = {QZPACK_PATH, "list", root_.string() + "/"}});
+  ASSERT_TRUE(run.Exited(0)) << run.Describe() << "\n" << run.err;
+  const std::string& listing = run.out;
   EXPECT_NE(listing.find(".\\a.txt\t5\t0\t0\n"), std::string::npos) << listing;
   EXPECT_NE(listing.find("total\t2 files\t2005 bytes installed"), std::string::npos) << listing;
-  EXPECT_NE(std::system((std::string(QZPACK_PATH) + " list /nonexistent 2>/dev/null").c_str()), 0);
+  EXPECT_NE(qztest::RunProcess({.argv = {QZPACK_PATH, "list", "/nonexistent"}}).exitCode, 0);
 }
 
 // qzpack as a build runs it, given what it cannot pack or write: a message
@@ -133,20 +135,16 @@ class PackerCommand : public PackerTree {
     PackerTree::SetUp();
     Put("tree/a.txt", "hello");
     Put("tree/lib/b.txt", std::string(3000, 'b'));
-    ASSERT_EQ(Qzpack("generate tree out").status, 0);
+    ASSERT_EQ(Qzpack("generate tree out").exitCode, 0);
     for (const char* f : {"payload_catalogue.cpp", "payload_data.S", "payload_data.bin"})
       generated_[f] = qztest::ReadHostFile((root_ / "out" / f).string());
   }
-  struct Outcome {
-    int status;
-    std::string err;
-  };
-  Outcome Qzpack(const std::string& arguments) {
-    std::string err = (root_ / "qzpack.err").string();
-    std::string command = "cd '" + root_.string() + "' && timeout 20 '" QZPACK_PATH "' " + arguments + " >/dev/null 2>'" +
-                          err + "'";
-    int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, qztest::ReadHostFile(err)};
+  // arguments: the words of the command line (none of the tests' holds a space).
+  qztest::ProcessResult Qzpack(const std::string& arguments) {
+    qztest::Command command{.argv = {QZPACK_PATH}, .directory = root_.string(), .timeLimit = std::chrono::seconds(20)};
+    std::istringstream words(arguments);
+    for (std::string word; words >> word;) command.argv.push_back(word);
+    return qztest::RunProcess(command);
   }
   // What the earlier run generated is all there is in out/.
   void ExpectEarlierOutput() {
@@ -193,8 +191,8 @@ TEST_F(PackerCommand, BadTreeOrOutputSaysWhyAndKeepsTheEarlierOutput) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     c.make(root_ / "tree");
-    Outcome run = Qzpack(c.arguments);
-    EXPECT_EQ(run.status, 1);
+    qztest::ProcessResult run = Qzpack(c.arguments);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     ExpectEarlierOutput();
     for (const char* made : {"gone.txt", "pipe", "linked", "zero.txt", "new.txt"}) fs::remove(root_ / "tree" / made);
@@ -209,8 +207,8 @@ TEST_F(PackerCommand, BadTreeOrOutputSaysWhyAndKeepsTheEarlierOutput) {
 TEST_F(PackerCommand, UnreadableFileSaysWhy) {
   if (::geteuid() == 0) GTEST_SKIP() << "root reads files without read permission";
   ::chmod((root_ / "tree" / "a.txt").c_str(), 0);
-  Outcome run = Qzpack("generate tree out");
-  EXPECT_EQ(run.status, 1);
+  qztest::ProcessResult run = Qzpack("generate tree out");
+  EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("cannot read tree/a.txt"), std::string::npos) << run.err;
   ExpectEarlierOutput();
 }
