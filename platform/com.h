@@ -2,6 +2,7 @@
 // identifiers, IUnknown, per-thread initialisation and object creation.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/win_base.h"

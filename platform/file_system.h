@@ -10,37 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_error.h"
+
 namespace win {
-
-// The kinds of file errors Windows reports, as the dialog framework's file
-// exceptions name them.
-enum class FileErrorKind {
-  none,
-  generic,
-  fileNotFound,
-  badPath,
-  tooManyOpenFiles,
-  accessDenied,
-  invalidFile,
-  removeCurrentDir,
-  directoryFull,
-  badSeek,
-  hardIO,
-  sharingViolation,
-  lockViolation,
-  diskFull,
-  endOfFile,
-  alreadyExists,
-};
-
-struct FileError {
-  FileErrorKind kind = FileErrorKind::none;
-  int hostError = 0;  // errno of the host call, 0 when the layer decided
-  explicit operator bool() const { return kind != FileErrorKind::none; }
-};
-
-FileError FileErrorFromHost(int hostErrno);
-const char* FileErrorKindName(FileErrorKind kind);
 
 enum class OpenMode {
   read,             // existing file, reading

@@ -18,6 +18,9 @@ namespace {
 
 using faults::Op;
 
+// The error kind for an errno value.
+FileError FileErrorFromHost(int hostErrno);
+
 FileError Fail(FileErrorKind kind, int hostErrno = 0) { return FileError{kind, hostErrno}; }
 FileError FromErrno() { return FileErrorFromHost(errno); }
 
@@ -130,8 +133,6 @@ bool NameExists(std::u16string_view path) {
 
 constexpr unsigned kMaxTemporaryNumber = 0x7FFFFFFF;
 
-}  // namespace
-
 FileError FileErrorFromHost(int e) {
   switch (e) {
     case 0: return {};
@@ -159,27 +160,7 @@ FileError FileErrorFromHost(int e) {
   }
 }
 
-const char* FileErrorKindName(FileErrorKind kind) {
-  switch (kind) {
-    case FileErrorKind::none: return "none";
-    case FileErrorKind::generic: return "generic";
-    case FileErrorKind::fileNotFound: return "file not found";
-    case FileErrorKind::badPath: return "bad path";
-    case FileErrorKind::tooManyOpenFiles: return "too many open files";
-    case FileErrorKind::accessDenied: return "access denied";
-    case FileErrorKind::invalidFile: return "invalid file";
-    case FileErrorKind::removeCurrentDir: return "remove current directory";
-    case FileErrorKind::directoryFull: return "directory full";
-    case FileErrorKind::badSeek: return "bad seek";
-    case FileErrorKind::hardIO: return "hardware I/O";
-    case FileErrorKind::sharingViolation: return "sharing violation";
-    case FileErrorKind::lockViolation: return "lock violation";
-    case FileErrorKind::diskFull: return "disk full";
-    case FileErrorKind::endOfFile: return "end of file";
-    case FileErrorKind::alreadyExists: return "already exists";
-  }
-  return "unknown";
-}
+}  // namespace
 
 File::File(File&& other) noexcept : fd_(other.fd_), sizeAtStart_(other.sizeAtStart_), error_(other.error_) {
   other.fd_ = -1;

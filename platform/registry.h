@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/registry_file.h"
 #include "platform/win_base.h"
 
 namespace win {
@@ -56,19 +57,6 @@ enum : REGSAM {
   KEY_WRITE = 0x00020006,
   KEY_EXECUTE = 0x00020019,
   KEY_ALL_ACCESS = 0x000F003F,
-};
-
-// Value types.
-enum : DWORD {
-  REG_NONE = 0,
-  REG_SZ = 1,
-  REG_EXPAND_SZ = 2,
-  REG_BINARY = 3,
-  REG_DWORD = 4,
-  REG_DWORD_BIG_ENDIAN = 5,
-  REG_LINK = 6,
-  REG_MULTI_SZ = 7,
-  REG_QWORD = 11,
 };
 
 enum : DWORD {

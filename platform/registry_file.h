@@ -26,6 +26,23 @@
 
 #include "platform/win_types.h"
 
+namespace win {
+
+// The types of a value's data.
+enum : DWORD {
+  REG_NONE = 0,
+  REG_SZ = 1,
+  REG_EXPAND_SZ = 2,
+  REG_BINARY = 3,
+  REG_DWORD = 4,
+  REG_DWORD_BIG_ENDIAN = 5,
+  REG_LINK = 6,
+  REG_MULTI_SZ = 7,
+  REG_QWORD = 11,
+};
+
+}  // namespace win
+
 namespace win::registry {
 
 struct Value {

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "platform/registry.h"
 #include "platform/registry_store.h"
 #include "platform/system_info.h"
 

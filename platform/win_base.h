@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/file_system.h"
+#include "platform/file_error.h"
 #include "platform/win_types.h"
 
 namespace win {
