@@ -28,17 +28,12 @@
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
-#include <cstdlib>
 #include <map>
 #include <string_view>
 
 #include "platform/dialog_qt_internal.h"
 #include "platform/dialog_template.h"
 #include "platform/text.h"
-
-#if QZ_HAVE_XCB
-#include <xcb/xcb.h>
-#endif
 
 namespace win::qt {
 
@@ -633,24 +628,6 @@ class QtBackend final : public DialogBackend {
   std::map<std::pair<HWND, UINT_PTR>, QTimer*> timers_;
   std::map<HWND, QEventLoop*> loops_;
 };
-
-// Whether Qt can open its platform: a display for xcb, or a platform set
-// explicitly (offscreen, wayland). Qt ends the process when it cannot.
-bool DisplayAvailable() {
-  const char* platform = std::getenv("QT_QPA_PLATFORM");
-  std::string_view chosen = platform ? platform : "";
-  if (!chosen.empty() && chosen.substr(0, 3) != "xcb") return true;
-  if (chosen.empty() && std::getenv("WAYLAND_DISPLAY") && *std::getenv("WAYLAND_DISPLAY")) return true;
-#if QZ_HAVE_XCB
-  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-  bool ok = connection && !xcb_connection_has_error(connection);
-  if (connection) xcb_disconnect(connection);
-  return ok;
-#else
-  const char* display = std::getenv("DISPLAY");
-  return display && *display;
-#endif
-}
 
 }  // namespace
 }  // namespace win::qt

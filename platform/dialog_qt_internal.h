@@ -17,6 +17,10 @@ class QTreeWidgetItem;
 
 namespace win::qt {
 
+// Whether Qt can open its platform: a display for xcb, or a platform set
+// explicitly (offscreen, wayland). Qt ends the process when it cannot.
+bool DisplayAvailable();
+
 QString ToQt(std::u16string_view text);
 std::u16string FromQt(const QString& text);
 

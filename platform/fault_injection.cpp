@@ -1,9 +1,5 @@
 #include "platform/fault_injection.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <array>
 #include <atomic>
 #include <cstdlib>
@@ -11,6 +7,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/host_file.h"
+#include "platform/host_process.h"
 #include "platform/text.h"
 
 namespace win::faults {
@@ -37,8 +35,8 @@ struct NthOp {
 
 struct ProgramHooks {
   NthOp kill, fail;
-  int traceFd = -1;
-  bool any() const { return kill.op != kOps || fail.op != kOps || traceFd >= 0; }
+  host::AppendOnlyFile trace;
+  bool any() const { return kill.op != kOps || fail.op != kOps || trace.IsOpen(); }
 };
 
 // "<kind>:<n>" with n at least 1; anything else asks for nothing.
@@ -59,7 +57,7 @@ ProgramHooks ReadProgramHooks() {
   hooks.kill = ParseNthOp(std::getenv("QZ_FAULT_KILL"));
   hooks.fail = ParseNthOp(std::getenv("QZ_FAULT_FAIL"));
   if (const char* trace = std::getenv("QZ_FAULT_TRACE"); trace && *trace)
-    hooks.traceFd = ::open(trace, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    hooks.trace = host::AppendOnlyFile(trace);
   return hooks;
 }
 
@@ -84,12 +82,12 @@ void Trace(Injector& in, size_t op, uint64_t n, std::u16string_view path) {
   if (!path.empty()) line += ' ' + win::WideToUtf8(path);
   line += '\n';
   std::lock_guard lock(in.mutex);
-  (void)!::write(in.program.traceFd, line.data(), line.size());
+  in.program.trace.Append(line);
 }
 
 FileErrorKind RunProgramHooks(Injector& in, size_t op, uint64_t n, std::u16string_view path) {
-  if (in.program.traceFd >= 0) Trace(in, op, n, path);
-  if (in.program.kill.Is(op, n)) ::kill(::getpid(), SIGKILL);
+  if (in.program.trace.IsOpen()) Trace(in, op, n, path);
+  if (in.program.kill.Is(op, n)) host::KillSelf();
   return in.program.fail.Is(op, n) ? FileErrorKind::hardIO : FileErrorKind::none;
 }
 

@@ -230,6 +230,8 @@ int OpenHostForReading(std::u16string_view path) {
   return OpenRetrying(host, O_RDONLY);
 }
 
+void CloseHostDescriptor(int descriptor) { ::close(descriptor); }
+
 File File::Open(std::u16string_view path, OpenMode mode, Share share) {
   File f;
   if (FileErrorKind k = faults::Check(Op::open, path); k != FileErrorKind::none) {

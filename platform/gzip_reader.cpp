@@ -1,7 +1,6 @@
 #include "platform/gzip_reader.h"
 
-#include <unistd.h>
-
+#include <cerrno>
 #include <cstring>
 
 #include "platform/fault_injection.h"
@@ -44,7 +43,7 @@ GzipReader GzipReader::Open(std::u16string_view path) {
   if (fd < 0) return reader;
   reader.file_ = gzdopen(fd, "rb");
   if (!reader.file_) {
-    ::close(fd);
+    CloseHostDescriptor(fd);
     return reader;
   }
   gzbuffer(reader.file_, kInputBuffer);

@@ -1,8 +1,5 @@
 #include "platform/handle.h"
 
-#include <sys/wait.h>
-
-#include <cerrno>
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -15,7 +12,7 @@ namespace handles {
 
 struct ProcessState {
   std::mutex mutex;
-  pid_t pid = -1;  // -1: no host process
+  host::ProcessId pid = -1;  // -1: no host process
   bool ended = false;
   DWORD exitCode = STILL_ACTIVE;
   DWORD id = 0;
@@ -24,19 +21,10 @@ struct ProcessState {
   // Called with the mutex held.
   void Poll(bool block) {
     if (ended) return;
-    int status = 0;
-    pid_t rc;
-    do {
-      rc = ::waitpid(pid, &status, block ? 0 : WNOHANG);
-    } while (rc < 0 && errno == EINTR);
-    if (rc == 0) return;
+    std::optional<DWORD> code = host::CollectExitCode(pid, block);
+    if (!code) return;
     ended = true;
-    if (rc < 0)
-      exitCode = DWORD(-1);
-    else if (WIFEXITED(status))
-      exitCode = DWORD(WEXITSTATUS(status));
-    else
-      exitCode = DWORD(128 + WTERMSIG(status));  // as a POSIX shell reports a signal
+    exitCode = *code;
   }
 };
 
@@ -162,7 +150,7 @@ size_t OpenHandleCount() {
 
 namespace handles {
 
-std::shared_ptr<ProcessState> HostProcess(pid_t pid, DWORD id) {
+std::shared_ptr<ProcessState> HostProcess(host::ProcessId pid, DWORD id) {
   auto p = std::make_shared<ProcessState>();
   p->pid = pid;
   p->id = id;

@@ -2,10 +2,9 @@
 // process.h (with their first thread) and access tokens (security.h).
 #pragma once
 
-#include <sys/types.h>
-
 #include <memory>
 
+#include "platform/host_process.h"
 #include "platform/win_base.h"
 
 namespace win {
@@ -41,7 +40,7 @@ namespace handles {
 // A started program: a host process, or one that ended at once (a program
 // the machine only records, see process.h).
 struct ProcessState;
-std::shared_ptr<ProcessState> HostProcess(pid_t pid, DWORD id);
+std::shared_ptr<ProcessState> HostProcess(host::ProcessId pid, DWORD id);
 std::shared_ptr<ProcessState> EndedProcess(DWORD exitCode, DWORD id);
 HANDLE NewProcessHandle(std::shared_ptr<ProcessState> process);
 HANDLE NewThreadHandle(std::shared_ptr<ProcessState> process);

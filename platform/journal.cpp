@@ -1,15 +1,11 @@
 #include "platform/journal.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <time.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
+#include "platform/host_file.h"
+#include "platform/local_time.h"
 #include "platform/machine.h"
 #include "platform/text.h"
 
@@ -17,14 +13,10 @@ namespace win {
 namespace {
 
 std::string UtcTimeNow() {
-  auto now = std::chrono::system_clock::now().time_since_epoch();
-  long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
-  time_t seconds = time_t(ms / 1000);
-  struct tm utc {};
-  ::gmtime_r(&seconds, &utc);
+  SYSTEMTIME utc = GetSystemTime();
   char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900, utc.tm_mon + 1,
-                utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, int(ms % 1000));
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.wYear, utc.wMonth, utc.wDay, utc.wHour,
+                utc.wMinute, utc.wSecond, utc.wMilliseconds);
   return text;
 }
 
@@ -55,17 +47,6 @@ std::vector<std::string> SplitTabs(const std::string& line) {
   }
 }
 
-bool WriteLine(int fd, const std::string& line) {
-  size_t done = 0;
-  while (done < line.size()) {
-    ssize_t n = ::write(fd, line.data() + done, line.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    done += size_t(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string JournalPath() { return MachineRoot() + "/journal.log"; }
@@ -74,13 +55,8 @@ bool AppendJournal(std::u16string_view program, std::u16string_view arguments, i
                    std::u16string_view directory, Elevation elevation) {
   std::string line = UtcTimeNow() + "\t" + Field(program) + "\t" + Field(arguments) + "\t" +
                      std::to_string(exitCode) + "\t" + Field(directory) + "\t" + ElevationName(elevation) + "\n";
-  int fd = ::open(JournalPath().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
   // Appends of whole lines under the lock never interleave between processes.
-  ::flock(fd, LOCK_EX);
-  bool ok = WriteLine(fd, line);
-  ::close(fd);
-  return ok;
+  return host::AppendUnderLock(JournalPath(), line);
 }
 
 std::vector<JournalEntry> ReadJournal() {

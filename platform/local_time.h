@@ -1,4 +1,4 @@
-// The system clock as the local calendar shows it.
+// The system clock as the calendar shows it, locally and in UTC.
 #pragma once
 
 #include <cstdint>
@@ -18,5 +18,8 @@ struct SYSTEMTIME {
 
 // The current local date and time.
 SYSTEMTIME GetLocalTime();
+
+// The current date and time in UTC.
+SYSTEMTIME GetSystemTime();
 
 }  // namespace win

@@ -29,6 +29,8 @@ bool ListedAsMissing(const std::string& hostDirectory, const struct stat& direct
 // Opens an existing host file for reading (open(2) flags), found as
 // HostPath finds it; -1 with errno set when it cannot be opened.
 int OpenHostForReading(std::u16string_view path);
+// Closes what OpenHostForReading opened, when nothing took it over.
+void CloseHostDescriptor(int descriptor);
 
 // The layer created or removed this host file or directory.
 void NoteHostEntryAdded(const std::string& hostPath);

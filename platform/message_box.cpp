@@ -1,12 +1,11 @@
 #include "platform/message_box.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <mutex>
 #include <string>
 
 #include "platform/console.h"
+#include "platform/host_process.h"
 #include "platform/text.h"
 
 namespace win {
@@ -42,7 +41,7 @@ int ConsoleMessageBox(const MessageBoxRequest& r) {
     return IDOK;
   }
   int answer = DefaultAnswer(r.type);
-  if (!::isatty(STDIN_FILENO)) {
+  if (!host::InputIsTerminal()) {
     std::fprintf(stderr, "  (no terminal: answered %s)\n", answer == IDYES ? "Yes" : "No");
     return answer;
   }

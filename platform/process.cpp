@@ -1,10 +1,5 @@
 #include "platform/process.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 
@@ -12,13 +7,12 @@
 #include "platform/console.h"
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
+#include "platform/host_file.h"
 #include "platform/journal.h"
 #include "platform/machine.h"
 #include "platform/security.h"
 #include "platform/system_tools.h"
 #include "platform/text.h"
-
-extern char** environ;
 
 namespace win {
 namespace {
@@ -35,11 +29,7 @@ std::u16string_view SkipBlanks(std::u16string_view s) {
   return s;
 }
 
-Environment CurrentEnvironment() {
-  Environment env;
-  for (char** e = environ; e && *e; ++e) env.emplace_back(*e);
-  return env;
-}
+Environment CurrentEnvironment() { return host::ProcessEnvironment(); }
 
 // A Windows environment block: NUL-terminated NAME=value entries and a
 // final NUL. Entries such as "=C:=C:\" that hold drive directories are
@@ -111,18 +101,6 @@ int ErrnoOf(LONG error) {
   }
 }
 
-LONG ErrorOfSpawn(int hostError) {
-  switch (hostError) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case EACCES:
-    case EPERM: return ERROR_ACCESS_DENIED;
-    case ENOEXEC: return ERROR_BAD_EXE_FORMAT;
-    case ENOMEM:
-    case EAGAIN: return ERROR_NOT_ENOUGH_MEMORY;
-    default: return ERROR_GEN_FAILURE;
-  }
-}
-
 LONG InjectedFault() { return Win32ErrorOf(faults::Check(faults::Op::processStart)); }
 
 // ---- what a program file is ----
@@ -137,16 +115,14 @@ struct Program {
 
 LONG ExamineProgram(std::u16string_view fullPath, Program* out) {
   out->hostPath = HostPath(fullPath);
-  struct stat st;
   if (out->hostPath.empty()) return ERROR_INVALID_NAME;
-  if (::stat(out->hostPath.c_str(), &st) != 0) return errno == ENOENT ? NotFoundError(fullPath) : ERROR_ACCESS_DENIED;
-  if (!S_ISREG(st.st_mode)) return ERROR_ACCESS_DENIED;
-  int fd = ::open(out->hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return ERROR_ACCESS_DENIED;
-  char head[128];
-  ssize_t n = ::read(fd, head, sizeof head);
-  ::close(fd);
-  std::string_view first(head, n > 0 ? size_t(n) : 0);
+  std::string head;
+  switch (host::ReadFileHead(out->hostPath, 128, &head)) {
+    case host::HeadOutcome::missing: return NotFoundError(fullPath);
+    case host::HeadOutcome::notReadable: return ERROR_ACCESS_DENIED;
+    case host::HeadOutcome::ok: break;
+  }
+  std::string_view first = head;
   if (std::optional<std::string> tool = SystemToolOfStandIn(first)) {
     out->kind = ProgramKind::systemTool;
     out->tool = *tool;
@@ -154,7 +130,7 @@ LONG ExamineProgram(std::u16string_view fullPath, Program* out) {
   }
   if (first.substr(0, 4) == "\x7f" "ELF" || first.substr(0, 2) == "#!") {
     out->kind = ProgramKind::hostExecutable;
-    return ::access(out->hostPath.c_str(), X_OK) == 0 ? ERROR_SUCCESS : LONG(ERROR_ACCESS_DENIED);
+    return host::MayExecute(out->hostPath) ? ERROR_SUCCESS : LONG(ERROR_ACCESS_DENIED);
   }
   if (first.substr(0, 2) == "MZ") {
     out->kind = ProgramKind::recordedOnly;
@@ -178,22 +154,12 @@ DWORD NextRecordedProcessId() {
   return next.fetch_add(4);
 }
 
-LONG SpawnHost(const std::string& program, const std::vector<std::string>& args, const Launch& launch, pid_t* pid) {
+LONG SpawnHost(const std::string& program, const std::vector<std::string>& args, const Launch& launch,
+               host::ProcessId* pid) {
   Environment env = launch.environment;
   SetVariable(env, "QZ_SYSTEM_ROOT", MachineRoot());
   SetVariable(env, "QZ_CURRENT_DIRECTORY", WideToUtf8(launch.directory));
-  std::vector<char*> argv, envp;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-  envp.push_back(nullptr);
-  std::string hostDirectory = HostPath(launch.directory);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, hostDirectory.c_str());
-  int rc = ::posix_spawn(pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  return rc == 0 ? ERROR_SUCCESS : ErrorOfSpawn(rc);
+  return host::StartProcess(program, args, env, HostPath(launch.directory), pid);
 }
 
 void ReportMissingToolsProgram(const std::string& tool) {
@@ -230,7 +196,7 @@ LONG StartProgram(const Launch& launch, std::shared_ptr<ProcessState>* process) 
     std::vector<std::u16string> windowsArgs = CommandLineToArguments(launch.commandLine);
     for (size_t i = 1; i < windowsArgs.size(); ++i) args.push_back(WideToUtf8(windowsArgs[i]));
   }
-  pid_t pid = -1;
+  host::ProcessId pid = -1;
   if (LONG rc = SpawnHost(executable, args, launch, &pid); rc != ERROR_SUCCESS) return rc;
   *process = handles::HostProcess(pid, DWORD(pid));
   return ERROR_SUCCESS;

@@ -1,14 +1,12 @@
 #include "platform/runtime.h"
 
-#include <unistd.h>
-
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <mutex>
 #include <thread>
 
 #include "platform/console.h"
+#include "platform/host_process.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
 
@@ -27,9 +25,8 @@ RuntimeState& State() {
 }
 
 std::u16string TitleFromExecutable() {
-  char buf[PATH_MAX];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  std::string path = n > 0 ? std::string(buf, size_t(n)) : std::string("setup");
+  std::string path = host::ExecutablePath();
+  if (path.empty()) path = "setup";
   std::string name = path.substr(path.rfind('/') + 1);
   if (size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
   return Utf8ToWide(name);
@@ -76,7 +73,7 @@ void ExitProcess(int status) {
     std::fflush(stdout);
     std::fflush(stderr);
   }
-  ::_exit(status);
+  host::ExitNow(status);
 }
 
 void ExitOutOfMemory() {

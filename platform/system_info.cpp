@@ -1,9 +1,9 @@
 #include "platform/system_info.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <string_view>
+
+#include "platform/host_process.h"
 
 namespace win {
 namespace {
@@ -13,10 +13,7 @@ std::string_view MachineArch() {
   return v ? v : "";
 }
 
-uint32_t Processors() {
-  long n = ::sysconf(_SC_NPROCESSORS_ONLN);
-  return n > 0 ? uint32_t(n) : 1;
-}
+uint32_t Processors() { return host::ProcessorCount(); }
 
 void NativeSystemInfo(SYSTEM_INFO* info) {
   info->wProcessorArchitecture = MachineArch() == "x86" ? PROCESSOR_ARCHITECTURE_INTEL : PROCESSOR_ARCHITECTURE_AMD64;
