@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/machine_internal.h"
+#include "platform/machine_linux.h"
 #include "platform/text.h"
 
 namespace win {
