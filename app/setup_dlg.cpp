@@ -7,7 +7,7 @@
 #include "engine/install_state.h"
 #include "engine/install_worker.h"
 #include "engine/native_processor.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 #include "res/resource.h"
 
 namespace qz {

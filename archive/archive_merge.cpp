@@ -10,8 +10,8 @@
 #include "engine/file_helpers.h"
 #include "engine/member_extraction.h"
 #include "models/backup_before_sync.h"
-#include "platform/file_system.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
 
 namespace qz {
 namespace {

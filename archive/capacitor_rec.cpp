@@ -2,7 +2,7 @@
 
 #include "archive/archive.h"
 #include "archive/record_text.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qz {
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/object.h"
+#include "platform/base/object.h"
 
 namespace qz {
 

@@ -8,7 +8,7 @@
 #include "desktop/registry_key.h"
 #include "engine/find_no_case.h"
 #include "engine/native_processor.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qz {
 namespace {

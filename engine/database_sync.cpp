@@ -5,8 +5,8 @@
 #include "engine/install_worker.h"
 #include "engine/member_extraction.h"
 #include "models/model_merge.h"
-#include "platform/file_system.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
 
 namespace qz {
 namespace {

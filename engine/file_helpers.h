@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/message_box.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/win/message_box.h"
+#include "platform/win/runtime.h"
 
 namespace qz {
 

@@ -10,11 +10,11 @@
 #include "engine/install_state.h"
 #include "engine/install_worker.h"
 #include "engine/native_processor.h"
-#include "platform/message_box.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
-#include "platform/thread.h"
-#include "platform/top_level_windows.h"
+#include "platform/base/text.h"
+#include "platform/dialog/top_level_windows.h"
+#include "platform/host/thread.h"
+#include "platform/win/message_box.h"
+#include "platform/win/runtime.h"
 
 namespace qz {
 namespace {

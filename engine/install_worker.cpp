@@ -6,9 +6,9 @@
 #include "engine/file_helpers.h"
 #include "engine/member_extraction.h"
 #include "engine/native_processor.h"
-#include "platform/file_system.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
+#include "platform/win/runtime.h"
 
 namespace qz {
 namespace {

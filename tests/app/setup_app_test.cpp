@@ -7,9 +7,9 @@
 #include <string>
 
 #include "app/licence_switch.h"
-#include "platform/registry.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/win/registry.h"
+#include "platform/win/runtime.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/test_catalogue.h"
 

@@ -9,8 +9,8 @@
 #include <stdlib.h>
 #include "packer.h"
 #include "payload/embedded_catalogue.h"
-#include "platform/file_system.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
 #include "tests/support/temp_machine.h"
 
 #ifndef QZ_PACKED_TREE

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/machine.h"
+#include "platform/host/machine.h"
 
 namespace qzfuzz {
 

@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "platform/win/registry.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -6,10 +6,10 @@
 
 #include <cstdio>
 
-#include "platform/fault_injection.h"
-#include "platform/machine.h"
-#include "platform/registry_store.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/machine.h"
+#include "platform/host/registry_store.h"
 #include "tests/platform/scoped_env.h"
 #include "tests/support/temp_machine.h"
 

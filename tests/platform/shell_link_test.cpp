@@ -1,4 +1,4 @@
-#include "platform/shell_link.h"
+#include "platform/win/shell_link.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -6,10 +6,10 @@
 #include <array>
 #include <cstdio>
 
-#include "platform/fault_injection.h"
-#include "platform/machine.h"
-#include "platform/shell_link_file.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/machine.h"
+#include "platform/win/shell_link_file.h"
 #include "tests/support/run_capturing.h"
 #include "tests/support/temp_machine.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/message_box.h"
+#include "platform/win/message_box.h"
 
 namespace qztest {
 

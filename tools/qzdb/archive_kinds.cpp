@@ -10,7 +10,7 @@
 #include "archive/database_messages.h"
 #include "db_kind.h"
 #include "engine/file_helpers.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qzdb {
 namespace {

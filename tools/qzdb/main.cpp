@@ -9,8 +9,8 @@
 #include "db_kind.h"
 #include "engine/file_helpers.h"
 #include "models/backup_before_sync.h"
-#include "platform/file_system.h"
-#include "platform/machine.h"
+#include "platform/host/file_system.h"
+#include "platform/host/machine.h"
 
 namespace {
 
