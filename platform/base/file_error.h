@@ -1,4 +1,5 @@
-// The file errors of the layer, in the kinds Windows reports.
+// What went wrong with a file, shared by the machine's files and the Windows
+// calls that report their errors.
 #pragma once
 
 namespace win {
