@@ -1,7 +1,7 @@
 #include <string_view>
 
 #include "app/setup_app.h"
-#include "platform/code_page.h"
+#include "platform/win/code_page.h"
 
 namespace qz {
 

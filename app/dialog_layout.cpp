@@ -1,6 +1,6 @@
 #include "app/dialog_layout.h"
 
-#include "platform/message_box.h"
+#include "platform/win/message_box.h"
 #include "res/resource.h"
 
 namespace qz {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/dialog/window.h"
 
 namespace qz {
 

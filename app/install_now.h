@@ -3,7 +3,7 @@
 // dialog's timer once no countdown runs.
 #pragma once
 
-#include "platform/window.h"
+#include "platform/dialog/window.h"
 
 namespace qz {
 

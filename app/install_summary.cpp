@@ -5,12 +5,12 @@
 #include "app/setup_app.h"
 #include "base/install_state.h"
 #include "desktop/uninstall_info.h"
-#include "platform/console.h"
-#include "platform/dialog_backend.h"
-#include "platform/file_system.h"
-#include "platform/journal.h"
-#include "platform/machine.h"
-#include "platform/text.h"
+#include "platform/base/console.h"
+#include "platform/base/text.h"
+#include "platform/dialog/dialog_backend.h"
+#include "platform/host/file_system.h"
+#include "platform/host/machine.h"
+#include "platform/win/journal.h"
 
 namespace qz {
 namespace {

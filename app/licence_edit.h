@@ -3,7 +3,7 @@
 // and refuses typing, keyboard navigation, cutting and pasting.
 #pragma once
 
-#include "platform/window.h"
+#include "platform/dialog/window.h"
 
 namespace qz {
 

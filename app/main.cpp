@@ -4,7 +4,7 @@
 #include "desktop/registry_entries.h"
 #include "engine/install_worker.h"
 #include "payload/embedded_catalogue.h"
-#include "platform/dialog_qt.h"
+#include "platform/qt/dialog_qt.h"
 #include "res/installer_resources.h"
 
 qz::CSetUpApp theApp;

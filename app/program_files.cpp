@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "desktop/registry_entries.h"
-#include "platform/registry.h"
+#include "platform/win/registry.h"
 
 namespace qz {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/dialog_framework.h"
-#include "platform/folder_browser.h"
+#include "platform/dialog/dialog_framework.h"
+#include "platform/dialog/folder_browser.h"
 
 namespace qz {
 

@@ -4,8 +4,8 @@
 #include "app/setup_dlg.h"
 #include "base/install_state.h"
 #include "desktop/registry_entries.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/win/runtime.h"
 #include "res/installer_resources.h"
 
 namespace qz {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/dialog_framework.h"
+#include "platform/dialog/dialog_framework.h"
 
 namespace qz {
 

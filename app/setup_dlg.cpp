@@ -7,7 +7,7 @@
 #include "base/install_path.h"
 #include "base/install_state.h"
 #include "base/native_processor.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 #include "res/resource.h"
 
 namespace qz {

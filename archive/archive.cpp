@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "platform/code_page.h"
+#include "platform/win/code_page.h"
 
 namespace qz {
 namespace {

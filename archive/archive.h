@@ -34,8 +34,8 @@
 
 #include "archive/archive_stream.h"
 #include "archive/class_registry.h"
-#include "platform/file_system.h"
-#include "platform/object.h"
+#include "platform/base/object.h"
+#include "platform/host/file_system.h"
 
 namespace qz {
 

@@ -9,8 +9,8 @@
 #include "archive/database_file.h"
 #include "base/backup_before_sync.h"
 #include "base/file_helpers.h"
-#include "platform/file_system.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
 
 namespace qz {
 namespace {

@@ -18,7 +18,7 @@
 
 #include "archive/archive.h"
 #include "archive/record_text.h"
-#include "platform/object.h"
+#include "platform/base/object.h"
 
 namespace qz {
 

@@ -1,7 +1,7 @@
 #include "archive/capacitor_rec.h"
 
 #include "archive/record_text.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qz {
 

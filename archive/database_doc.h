@@ -8,7 +8,7 @@
 #include "archive/capacitor_rec.h"
 #include "archive/inductor_rec.h"
 #include "archive/resistor_rec.h"
-#include "platform/object.h"
+#include "platform/base/object.h"
 
 namespace qz {
 

@@ -6,9 +6,9 @@
 #include "archive/archive_stream.h"
 #include "archive/database_messages.h"
 #include "base/file_helpers.h"
-#include "platform/file_system.h"
-#include "platform/machine.h"
-#include "platform/runtime.h"
+#include "platform/host/file_system.h"
+#include "platform/host/machine.h"
+#include "platform/win/runtime.h"
 
 namespace qz {
 namespace {

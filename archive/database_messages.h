@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "archive/archive.h"
-#include "platform/file_system.h"
+#include "platform/host/file_system.h"
 
 namespace qz {
 

@@ -1,8 +1,8 @@
 #include "archive/record_text.h"
 
 #include "base/find_no_case.h"
-#include "platform/char_type.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/win/char_type.h"
 
 namespace qz {
 

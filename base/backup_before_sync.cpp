@@ -1,8 +1,8 @@
 #include "base/backup_before_sync.h"
 
 #include "base/file_helpers.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/win/runtime.h"
 
 namespace qz {
 

@@ -1,6 +1,6 @@
 #include "base/file_helpers.h"
 
-#include "platform/file_system.h"
+#include "platform/host/file_system.h"
 
 namespace qz {
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "platform/file_system.h"
-#include "platform/message_box.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
+#include "platform/win/message_box.h"
+#include "platform/win/runtime.h"
 
 namespace qz {
 

@@ -1,6 +1,6 @@
 #include "base/find_no_case.h"
 
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qz {
 namespace {

@@ -1,6 +1,6 @@
 #include "base/native_processor.h"
 
-#include "platform/system_info.h"
+#include "platform/host/system_info.h"
 
 namespace qz {
 

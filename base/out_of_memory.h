@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "platform/runtime.h"
+#include "platform/win/runtime.h"
 
 namespace qz {
 

@@ -11,9 +11,9 @@
 
 #include "archive/archive_merge.h"
 #include "archive/database_file.h"
-#include "platform/machine.h"
-#include "platform/message_box.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/machine.h"
+#include "platform/win/message_box.h"
 
 namespace {
 

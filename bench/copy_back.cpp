@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "base/file_helpers.h"
-#include "platform/file_system.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
 
 namespace {
 

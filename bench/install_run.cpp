@@ -27,8 +27,8 @@
 #include "engine/install_driver.h"
 #include "engine/install_worker.h"
 #include "payload/embedded_catalogue.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/win/runtime.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include "models/model_library.h"
 #include "models/model_merge.h"
 #include "models/model_record_merge.h"
-#include "platform/file_system.h"
-#include "platform/machine.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
+#include "platform/host/machine.h"
 
 namespace {
 

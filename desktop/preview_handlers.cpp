@@ -6,10 +6,10 @@
 #include "base/install_path.h"
 #include "base/install_state.h"
 #include "base/native_processor.h"
-#include "platform/code_page.h"
-#include "platform/machine.h"
-#include "platform/process.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/machine.h"
+#include "platform/win/code_page.h"
+#include "platform/win/process.h"
 
 namespace qz {
 namespace {

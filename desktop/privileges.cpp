@@ -1,7 +1,7 @@
 #include "desktop/privileges.h"
 
-#include "platform/registry.h"
-#include "platform/security.h"
+#include "platform/win/registry.h"
+#include "platform/win/security.h"
 
 namespace qz {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "base/install_state.h"
 #include "desktop/privileges.h"
-#include "platform/process.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/win/process.h"
+#include "platform/win/runtime.h"
 
 namespace qz {
 namespace {

@@ -8,7 +8,7 @@
 #include "base/find_no_case.h"
 #include "base/native_processor.h"
 #include "desktop/registry_key.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qz {
 namespace {

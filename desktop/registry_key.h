@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/registry.h"
+#include "platform/win/registry.h"
 
 namespace qz {
 

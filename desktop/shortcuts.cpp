@@ -8,10 +8,10 @@
 #include "desktop/registry_entries.h"
 #include "desktop/registry_key.h"
 #include "desktop/uninstall_info.h"
-#include "platform/file_system.h"
-#include "platform/shell_folders.h"
-#include "platform/shell_link.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
+#include "platform/win/shell_folders.h"
+#include "platform/win/shell_link.h"
 
 namespace qz {
 namespace {

@@ -3,8 +3,8 @@
 #include <bit>
 #include <cstdint>
 
-#include "platform/file_system.h"
-#include "platform/system_time.h"
+#include "platform/host/file_system.h"
+#include "platform/host/system_time.h"
 
 namespace qz {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qz {
 namespace {

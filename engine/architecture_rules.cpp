@@ -1,6 +1,6 @@
 #include "engine/architecture_rules.h"
 
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qz {
 namespace {

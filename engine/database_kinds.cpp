@@ -4,7 +4,7 @@
 #include "archive/database_file.h"
 #include "models/model_library.h"
 #include "models/model_merge.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qz {
 namespace {

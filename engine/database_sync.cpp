@@ -4,8 +4,8 @@
 #include "engine/database_kinds.h"
 #include "engine/install_worker.h"
 #include "engine/member_extraction.h"
-#include "platform/file_system.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
 
 namespace qz {
 namespace {

@@ -11,11 +11,11 @@
 #include "desktop/shortcuts.h"
 #include "desktop/stamp_file.h"
 #include "engine/install_worker.h"
-#include "platform/message_box.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
-#include "platform/thread.h"
-#include "platform/top_level_windows.h"
+#include "platform/base/text.h"
+#include "platform/dialog/top_level_windows.h"
+#include "platform/host/thread.h"
+#include "platform/win/message_box.h"
+#include "platform/win/runtime.h"
 
 namespace qz {
 namespace {

@@ -11,9 +11,9 @@
 #include "engine/database_kinds.h"
 #include "engine/database_sync.h"
 #include "engine/member_extraction.h"
-#include "platform/file_system.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
+#include "platform/win/runtime.h"
 
 namespace qz {
 namespace {

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "base/file_helpers.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/win/runtime.h"
 
 namespace qz {
 namespace {

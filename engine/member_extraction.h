@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "engine/payload_entry.h"
-#include "platform/file_system.h"
-#include "platform/gzip_reader.h"
+#include "platform/host/file_system.h"
+#include "platform/host/gzip_reader.h"
 
 namespace qz {
 

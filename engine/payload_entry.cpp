@@ -1,6 +1,6 @@
 #include "engine/payload_entry.h"
 
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qz {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "base/file_helpers.h"
-#include "platform/file_system.h"
+#include "platform/host/file_system.h"
 
 namespace qz {
 namespace {

@@ -5,9 +5,9 @@
 #include "base/out_of_memory.h"
 #include "models/file_replacement.h"
 #include "models/model_reader.h"
-#include "platform/file_system.h"
-#include "platform/local_time.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
+#include "platform/host/local_time.h"
 
 namespace qz {
 namespace {

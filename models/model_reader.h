@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/host/file_system.h"
 
 namespace qz {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qz {
 namespace {

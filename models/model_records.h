@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/object.h"
+#include "platform/base/object.h"
 
 namespace qz {
 

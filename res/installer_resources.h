@@ -1,7 +1,7 @@
 // The installer's resources, compiled from installer.rc and agreement.txt.
 #pragma once
 
-#include "platform/dialog_template.h"
+#include "platform/dialog/dialog_template.h"
 
 namespace qz {
 

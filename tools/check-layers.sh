@@ -39,5 +39,23 @@ for layer in $layers; do
     fi
   done < <(grep -rn --include='*.h' --include='*.cpp' --include='*.inc' -E '^\s*#\s*include\s+"' "$layer" || true)
 done
+# Inside platform/ the parts stand in one line: base, host, win, dialog, qt.
+parts="base host win dialog qt"
+rank() { local i=0; for p in $parts; do [ "$p" = "$1" ] && { echo $i; return; }; i=$((i + 1)); done; echo -1; }
+for part in $parts; do
+  [ -d "platform/$part" ] || continue
+  own=$(rank "$part")
+  while IFS=: read -r file line text; do
+    header=${text#*\"platform/}
+    header=${header%%\"*}
+    other=${header%%/*}
+    r=$(rank "$other")
+    if [ "$r" -gt "$own" ]; then
+      echo "$file:$line: platform/$part includes platform/$header, of the part $other above it"
+      status=1
+    fi
+  done < <(grep -rn --include='*.h' --include='*.cpp' -E '^\s*#\s*include\s+"platform/' "platform/$part" || true)
+done
+
 [ $status -eq 0 ] && echo "layers: no include reaches upward"
 exit $status

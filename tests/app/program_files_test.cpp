@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "desktop/registry_entries.h"
-#include "platform/machine.h"
-#include "platform/registry.h"
+#include "platform/host/machine.h"
+#include "platform/win/registry.h"
 #include "tests/app/app_fixture.h"
 
 namespace {

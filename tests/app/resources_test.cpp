@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "app/setup_app.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 #include "res/installer_resources.h"
 #include "tests/app/app_fixture.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/folder_browser.h"
+#include "platform/dialog/folder_browser.h"
 #include "tests/app/app_fixture.h"
 
 namespace {

@@ -8,10 +8,10 @@
 
 #include "app/licence_switch.h"
 #include "desktop/shortcuts.h"
-#include "platform/file_system.h"
-#include "platform/registry.h"
-#include "platform/runtime.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
+#include "platform/win/registry.h"
+#include "platform/win/runtime.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/test_catalogue.h"
 

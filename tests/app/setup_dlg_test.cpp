@@ -7,8 +7,8 @@
 
 #include "app/licence_edit.h"
 #include "app/secondary_dialogs.h"
-#include "platform/folder_browser.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/dialog/folder_browser.h"
 #include "tests/app/app_fixture.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "archive/capacitor_rec.h"
 #include "archive/inductor_rec.h"
 #include "archive_test_util.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include "archive/database_doc.h"
 #include "archive/database_file.h"
 #include "archive_test_util.h"
-#include "platform/fault_injection.h"
-#include "platform/file_system.h"
-#include "platform/message_box.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/file_system.h"
+#include "platform/win/message_box.h"
 #include "tests/support/temp_machine.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include "archive/archive_merge.h"
 #include "archive/database_file.h"
 #include "archive_test_util.h"
-#include "platform/fault_injection.h"
-#include "platform/file_system.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/file_system.h"
 #include "tests/support/temp_machine.h"
 
 namespace {

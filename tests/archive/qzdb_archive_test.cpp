@@ -6,7 +6,7 @@
 
 #include "archive/archive_merge.h"
 #include "archive_test_util.h"
-#include "platform/machine.h"
+#include "platform/host/machine.h"
 #include "tests/support/qzdb_run.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include "archive/record_text.h"
 #include "archive/resistor_rec.h"
 #include "archive_test_util.h"
-#include "platform/code_page.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/win/code_page.h"
 
 namespace {
 

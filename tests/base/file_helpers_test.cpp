@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fault_injection.h"
-#include "platform/file_system.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/file_system.h"
 #include "tests/support/temp_machine.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 
 #include "base/install_state.h"
 #include "desktop/registry_entries.h"
-#include "platform/journal.h"
-#include "platform/machine.h"
-#include "platform/registry.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/machine.h"
+#include "platform/win/journal.h"
+#include "platform/win/registry.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_machine.h"
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/member_extraction.h"
-#include "platform/fault_injection.h"
-#include "platform/file_system.h"
-#include "platform/runtime.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/file_system.h"
+#include "platform/win/runtime.h"
 #include "tests/desktop/desktop_machine.h"
 
 namespace {

@@ -8,8 +8,8 @@
 
 #include "desktop/product_launch.h"
 #include "desktop/stamp_file.h"
-#include "platform/handle.h"
-#include "platform/runtime.h"
+#include "platform/win/handle.h"
+#include "platform/win/runtime.h"
 #include "tests/desktop/desktop_machine.h"
 
 namespace {

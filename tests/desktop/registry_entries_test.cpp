@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "platform/fault_injection.h"
+#include "platform/host/fault_injection.h"
 #include "tests/desktop/desktop_machine.h"
 
 namespace {

@@ -10,10 +10,10 @@
 #include <functional>
 
 #include "base/native_processor.h"
-#include "platform/com.h"
-#include "platform/file_system.h"
-#include "platform/shell_folders.h"
-#include "platform/shell_link_file.h"
+#include "platform/host/file_system.h"
+#include "platform/win/com.h"
+#include "platform/win/shell_folders.h"
+#include "platform/win/shell_link_file.h"
 #include "tests/desktop/desktop_machine.h"
 #include "tests/support/subprocess.h"
 

@@ -10,8 +10,8 @@
 #include "base/install_path.h"
 #include "packer.h"
 #include "payload/embedded_catalogue.h"
-#include "platform/file_system.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
 #include "tests/support/temp_machine.h"
 
 #ifndef QZ_PACKED_TREE

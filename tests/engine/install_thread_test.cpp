@@ -5,8 +5,8 @@
 
 #include "base/file_helpers.h"
 #include "engine/install_worker.h"
-#include "platform/text.h"
-#include "platform/thread.h"
+#include "platform/base/text.h"
+#include "platform/host/thread.h"
 #include "tests/support/temp_machine.h"
 #include "tests/support/test_catalogue.h"
 

@@ -6,9 +6,9 @@
 #include "base/file_helpers.h"
 #include "base/install_path.h"
 #include "engine/architecture_rules.h"
-#include "platform/fault_injection.h"
-#include "platform/file_system.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/file_system.h"
 #include "tests/support/temp_machine.h"
 #include "tests/support/test_catalogue.h"
 

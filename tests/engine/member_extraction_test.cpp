@@ -4,9 +4,9 @@
 
 #include "base/file_helpers.h"
 #include "packer.h"
-#include "platform/fault_injection.h"
-#include "platform/file_system.h"
-#include "platform/machine.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/file_system.h"
+#include "platform/host/machine.h"
 #include "tests/support/temp_machine.h"
 
 namespace {

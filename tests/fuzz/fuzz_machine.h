@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/machine.h"
+#include "platform/host/machine.h"
 #include "tests/support/temp_dir.h"
 
 namespace qzfuzz {

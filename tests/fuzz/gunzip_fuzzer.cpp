@@ -4,7 +4,7 @@
 
 #include "engine/member_extraction.h"
 #include "fuzz_machine.h"
-#include "platform/file_system.h"
+#include "platform/host/file_system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1 << 16)) return 0;

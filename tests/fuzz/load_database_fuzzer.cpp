@@ -12,9 +12,9 @@
 #include <string>
 
 #include "archive/database_file.h"
-#include "platform/machine.h"
-#include "platform/message_box.h"
-#include "platform/runtime.h"
+#include "platform/host/machine.h"
+#include "platform/win/message_box.h"
+#include "platform/win/runtime.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

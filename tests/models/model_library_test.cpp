@@ -5,8 +5,8 @@
 
 #include "base/file_helpers.h"
 #include "models/model_reader.h"
-#include "platform/fault_injection.h"
-#include "platform/file_system.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/file_system.h"
 #include "tests/models/model_test_support.h"
 #include "tests/support/temp_machine.h"
 

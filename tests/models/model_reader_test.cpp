@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "models/model_library.h"
-#include "platform/fault_injection.h"
+#include "platform/host/fault_injection.h"
 #include "tests/models/model_test_support.h"
 #include "tests/support/temp_machine.h"
 

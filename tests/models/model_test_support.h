@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qzmodels {
 

@@ -1,11 +1,11 @@
-#include "platform/file_system.h"
+#include "platform/host/file_system.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "platform/fault_injection.h"
-#include "platform/machine.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/machine.h"
 #include "tests/support/temp_machine.h"
 
 namespace {

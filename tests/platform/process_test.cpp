@@ -1,15 +1,15 @@
-#include "platform/process.h"
+#include "platform/win/process.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 
-#include "platform/environment.h"
-#include "platform/fault_injection.h"
-#include "platform/journal.h"
-#include "platform/machine.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/machine.h"
+#include "platform/win/environment.h"
+#include "platform/win/journal.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_machine.h"
 

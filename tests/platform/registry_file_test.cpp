@@ -1,8 +1,8 @@
-#include "platform/registry_file.h"
+#include "platform/host/registry_file.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace {
 

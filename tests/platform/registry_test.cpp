@@ -1,14 +1,14 @@
-#include "platform/registry.h"
+#include "platform/win/registry.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <vector>
 
-#include "platform/fault_injection.h"
-#include "platform/machine.h"
-#include "platform/registry_store.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/machine.h"
+#include "platform/host/registry_store.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/subprocess.h"
 #include "tests/support/temp_machine.h"

@@ -1,10 +1,10 @@
-#include "platform/security.h"
+#include "platform/win/security.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 
-#include "platform/system_time.h"
+#include "platform/host/system_time.h"
 #include "tests/support/scoped_env.h"
 
 namespace {

@@ -1,12 +1,12 @@
-#include "platform/shell_folders.h"
+#include "platform/win/shell_folders.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "platform/file_system.h"
-#include "platform/machine.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
+#include "platform/host/machine.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_machine.h"
 

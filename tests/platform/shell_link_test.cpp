@@ -1,14 +1,14 @@
-#include "platform/shell_link.h"
+#include "platform/win/shell_link.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
 
-#include "platform/fault_injection.h"
-#include "platform/machine.h"
-#include "platform/shell_link_file.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/machine.h"
+#include "platform/win/shell_link_file.h"
 #include "tests/support/subprocess.h"
 #include "tests/support/temp_machine.h"
 

@@ -1,14 +1,14 @@
-#include "platform/system_tools.h"
+#include "platform/host/system_tools.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "platform/file_system.h"
-#include "platform/journal.h"
-#include "platform/machine.h"
-#include "platform/process.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
+#include "platform/host/machine.h"
+#include "platform/win/journal.h"
+#include "platform/win/process.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_machine.h"
 

@@ -1,4 +1,4 @@
-#include "platform/top_level_windows.h"
+#include "platform/dialog/top_level_windows.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/text.h"
+#include "platform/base/text.h"
 #include "tests/support/xvfb_display.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/fault_injection.h"
-#include "platform/machine.h"
-#include "platform/runtime.h"
+#include "platform/host/fault_injection.h"
+#include "platform/host/machine.h"
+#include "platform/win/runtime.h"
 
 namespace qztest {
 namespace fs = std::filesystem;

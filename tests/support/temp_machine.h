@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/message_box.h"
+#include "platform/win/message_box.h"
 #include "tests/support/temp_dir.h"
 
 namespace qztest {

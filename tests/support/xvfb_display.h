@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/top_level_windows.h"
+#include "platform/dialog/top_level_windows.h"
 
 namespace qztest {
 

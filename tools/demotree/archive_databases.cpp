@@ -9,7 +9,7 @@
 #include "archive/database_doc.h"
 #include "archive/database_file.h"
 #include "demo_tree.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace demotree {
 namespace {

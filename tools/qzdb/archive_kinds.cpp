@@ -9,7 +9,7 @@
 #include "archive/database_messages.h"
 #include "base/file_helpers.h"
 #include "db_kind.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace qzdb {
 namespace {

@@ -7,10 +7,10 @@
 #include "base/file_helpers.h"
 #include "db_kind.h"
 #include "engine/database_kinds.h"
-#include "platform/file_system.h"
-#include "platform/machine.h"
-#include "platform/message_box.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
+#include "platform/host/machine.h"
+#include "platform/win/message_box.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include "db_kind.h"
 #include "models/model_library.h"
-#include "platform/file_system.h"
-#include "platform/machine.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
+#include "platform/host/machine.h"
 
 namespace qzdb {
 namespace {

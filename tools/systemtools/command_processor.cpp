@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/handle.h"
-#include "platform/process.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/win/handle.h"
+#include "platform/win/process.h"
 #include "tools/systemtools/system_tools.h"
 
 namespace qzsystemtools {

@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/console.h"
-#include "platform/journal.h"
-#include "platform/machine.h"
-#include "platform/process.h"
-#include "platform/security.h"
-#include "platform/text.h"
+#include "platform/base/console.h"
+#include "platform/base/text.h"
+#include "platform/host/machine.h"
+#include "platform/win/journal.h"
+#include "platform/win/process.h"
+#include "platform/win/security.h"
 #include "tools/systemtools/system_tools.h"
 
 namespace qzsystemtools {

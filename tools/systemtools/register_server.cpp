@@ -2,9 +2,9 @@
 // so registering one only needs the file to be there.
 #include <vector>
 
-#include "platform/file_system.h"
-#include "platform/process.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/host/file_system.h"
+#include "platform/win/process.h"
 #include "tools/systemtools/system_tools.h"
 
 namespace qzsystemtools {

@@ -2,8 +2,8 @@
 // the basic user, starts a program without elevation.
 #include <vector>
 
-#include "platform/process.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/win/process.h"
 #include "tools/systemtools/system_tools.h"
 
 namespace qzsystemtools {

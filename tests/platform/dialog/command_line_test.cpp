@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include "platform/dialog_framework.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
+#include "platform/dialog/dialog_framework.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialog_framework.h"
+#include "platform/dialog/dialog_framework.h"
 #include "tests/platform/dialog/test_backends.h"
 #include "tests/platform/dialog/test_resources.h"
 #include "tests/support/temp_machine.h"

@@ -1,6 +1,6 @@
 // The folder browser on both backends: the callback's messages, the
 // selection and status line, and what the run returns.
-#include "platform/folder_browser.h"
+#include "platform/dialog/folder_browser.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/dialog_framework.h"
+#include "platform/dialog/dialog_framework.h"
 #include "tests/platform/dialog/test_backends.h"
 #include "tests/platform/dialog/test_resources.h"
 #include "tests/support/temp_machine.h"

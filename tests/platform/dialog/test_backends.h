@@ -13,8 +13,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/dialog_framework.h"
-#include "platform/dialog_qt.h"
+#include "platform/dialog/dialog_framework.h"
+#include "platform/qt/dialog_qt.h"
 
 namespace qztest {
 

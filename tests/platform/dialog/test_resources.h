@@ -2,7 +2,7 @@
 // with a control of every class and one fixed question dialog.
 #pragma once
 
-#include "platform/dialog_template.h"
+#include "platform/dialog/dialog_template.h"
 
 namespace qztest {
 
