@@ -43,11 +43,11 @@ struct ProgramHooks {
 // "<kind>:<n>" with n at least 1, or "<kind>:<n>+" for the nth on;
 // anything else asks for nothing.
 NthOp ParseNthOp(const char* text) {
-  std::string_view spec = text ? text : "";
-  size_t colon = spec.find(':');
+  std::string_view setting = text ? text : "";
+  size_t colon = setting.find(':');
   if (colon == std::string_view::npos) return {};
-  std::optional<Op> op = OpNamed(spec.substr(0, colon));
-  std::string count(spec.substr(colon + 1));
+  std::optional<Op> op = OpNamed(setting.substr(0, colon));
+  std::string count(setting.substr(colon + 1));
   const bool onward = !count.empty() && count.back() == '+';
   if (onward) count.pop_back();
   char* end = nullptr;

@@ -45,7 +45,7 @@ struct TracedOp {
   std::string kind;
   unsigned long n = 0;
   std::string path;
-  std::string Spec() const { return kind + ":" + std::to_string(n); }
+  std::string Setting() const { return kind + ":" + std::to_string(n); }
 };
 
 std::vector<TracedOp> ReadTrace(const fs::path& file) {
@@ -189,7 +189,7 @@ class UpdateCrash : public ::testing::Test {
       if (!inMerge[i] && trace_[i].kind != "read") rest.push_back(i);
     for (size_t k = 0; k < kSpreadPoints && !rest.empty(); ++k) {
       const TracedOp& op = trace_[rest[(2 * k + 1) * rest.size() / (2 * kSpreadPoints)]];
-      points.push_back({op, "elsewhere: " + op.Spec() + (op.path.empty() ? "" : " " + op.path)});
+      points.push_back({op, "elsewhere: " + op.Setting() + (op.path.empty() ? "" : " " + op.path)});
     }
     return points;
   }
@@ -202,10 +202,10 @@ class UpdateCrash : public ::testing::Test {
     std::error_code ec;
     fs::remove_all(machine, ec);
     fs::copy(base_, machine, fs::copy_options::recursive);
-    qztest::EnvChanges env = {{"QZ_FAULT_KILL", point.op.Spec()}};
+    qztest::EnvChanges env = {{"QZ_FAULT_KILL", point.op.Setting()}};
     if (!failing.empty()) env.push_back({"QZ_FAULT_FAIL", failing});
     qztest::ProcessResult killed = Installer(machine, env);
-    EXPECT_EQ(killed.signal, SIGKILL) << "not killed at " << point.op.Spec() << "\n" << killed.out;
+    EXPECT_EQ(killed.signal, SIGKILL) << "not killed at " << point.op.Setting() << "\n" << killed.out;
     qztest::ProcessResult again = Installer(machine, {});
     ASSERT_EQ(again.exitCode, 0) << again.out;
     EXPECT_EQ(again.out.find("Trouble"), std::string::npos) << again.out;
@@ -234,7 +234,7 @@ class UpdateCrash : public ::testing::Test {
     std::vector<KillPoint> merge = PointsOfMerge(trace_, db, first, last);
     auto save = std::find_if(merge.begin(), merge.end(), [](const KillPoint& p) { return EndsWith(p.what, "renamed over the database"); });
     if (save == merge.end()) return {};
-    const std::string failing = save->op.Spec();
+    const std::string failing = save->op.Setting();
     fs::path reference = Work() / "failed-merge";
     std::error_code ec;
     fs::remove_all(reference, ec);
@@ -245,11 +245,11 @@ class UpdateCrash : public ::testing::Test {
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_NE(r.out.find("Trouble merging"), std::string::npos) << r.out;
     std::vector<TracedOp> ops = ReadTrace(trace);
-    auto failed = std::find_if(ops.begin(), ops.end(), [&](const TracedOp& o) { return o.Spec() == failing; });
+    auto failed = std::find_if(ops.begin(), ops.end(), [&](const TracedOp& o) { return o.Setting() == failing; });
     std::vector<std::pair<KillPoint, std::string>> points;
     for (auto o = failed == ops.end() ? ops.end() : failed + 1; o != ops.end(); ++o) {
       if (o->kind != "read")
-        points.push_back({{*o, "standard." + db + " overwritten: " + o->Spec() + " " + o->path}, failing});
+        points.push_back({{*o, "standard." + db + " overwritten: " + o->Setting() + " " + o->path}, failing});
       if (o->kind == "rename" && EndsWith(o->path, "\\standard." + db)) break;
     }
     return points;
@@ -268,7 +268,7 @@ TEST_F(UpdateCrash, NoUserEntryIsLostWhereverTheUpdateIsKilled) {
   std::vector<KillPoint> points = ChooseKillPoints();
   ASSERT_GE(points.size(), 50u);
   for (const KillPoint& point : points) {
-    SCOPED_TRACE(point.what + " (" + point.op.Spec() + ")");
+    SCOPED_TRACE(point.what + " (" + point.op.Setting() + ")");
     KillAndRerun(point);
     if (HasFatalFailure()) return;
   }
@@ -285,7 +285,7 @@ TEST_F(UpdateCrash, NoUserEntryIsLostWhereTheOverwriteAfterAFailedMergeIsKilled)
     auto points = PointsOfOverwriteAfterFailedMerge(db);
     EXPECT_GE(points.size(), 5u) << db;
     for (const auto& [point, failing] : points) {
-      SCOPED_TRACE(point.what + " (" + point.op.Spec() + ", failing " + failing + ")");
+      SCOPED_TRACE(point.what + " (" + point.op.Setting() + ", failing " + failing + ")");
       KillAndRerun(point, failing);
       if (HasFatalFailure()) return;
     }
