@@ -1,14 +1,13 @@
 #include "archive/database_file.h"
 
 #include <algorithm>
-#include <new>
 
 #include "archive/archive_stream.h"
 #include "archive/database_messages.h"
 #include "base/file_helpers.h"
+#include "base/out_of_memory.h"
 #include "platform/host/file_system.h"
 #include "platform/host/machine.h"
-#include "platform/win/runtime.h"
 
 namespace qz {
 namespace {
@@ -19,15 +18,13 @@ constexpr uint16_t kMaxHeaderClassName = 32;
 uint16_t U16At(const unsigned char* p) { return uint16_t(p[0] | (p[1] << 8)); }
 uint32_t U32At(const unsigned char* p) { return uint32_t(U16At(p)) | (uint32_t(U16At(p + 2)) << 16); }
 
-// Writes the archive to the open file; nothing on success.
-std::optional<std::u16string> WriteToFile(win::File& file, std::u16string_view path,
-                                          const std::function<void(CArchive&)>& write) {
+Status WriteToFile(win::File& file, std::u16string_view path, const std::function<void(CArchive&)>& write) {
   FileSink sink(file);
   CArchive ar(sink);
   write(ar);
-  if (!ar.Flush()) return ArchiveFailureText(ar.Failure(), path, DocumentAction::save);
-  if (!file.Sync() || !file.Close()) return FileErrorText(file.Error().kind, path);
-  return std::nullopt;
+  if (!ar.Flush()) return Failure{ArchiveFailureText(ar.Failure(), path, DocumentAction::save)};
+  if (!file.Sync() || !file.Close()) return Failure{FileErrorText(file.Error().kind, path)};
+  return {};
 }
 
 }  // namespace
@@ -57,67 +54,61 @@ HeaderCheck CheckDatabaseHeaderOf(std::u16string_view path, std::string_view rec
   return std::string_view(name, size_t(end - name)) == recordClassName ? HeaderCheck::matches : HeaderCheck::differs;
 }
 
-std::optional<std::u16string> ReadArchiveFile(std::u16string_view path, const std::function<void(CArchive&)>& read) {
-  if (!FileExists(path)) return std::nullopt;
+Status ReadArchiveFile(std::u16string_view path, const std::function<void(CArchive&)>& read) {
+  if (!FileExists(path)) return {};
   win::File file = win::File::Open(path, win::OpenMode::read, win::Share::denyWrite);
-  if (!file) return FileErrorText(file.Error().kind, path);
+  if (!file) return Failure{FileErrorText(file.Error().kind, path)};
   std::optional<uint64_t> size = file.Size();
-  if (!size) return FileErrorText(file.Error().kind, path);
-  if (*size == 0) return std::nullopt;
+  if (!size) return Failure{FileErrorText(file.Error().kind, path)};
+  if (*size == 0) return {};
   FileSource source(file, *size);
   CArchive ar(source);
-  try {
-    read(ar);
-  } catch (const std::bad_alloc&) {
-    win::ExitOutOfMemory();
-  }
-  if (ar.Failed()) return ArchiveFailureText(ar.Failure(), path, DocumentAction::load);
-  return std::nullopt;
+  ExitIfOutOfMemory([&] { read(ar); });
+  if (ar.Failed()) return Failure{ArchiveFailureText(ar.Failure(), path, DocumentAction::load)};
+  return {};
 }
 
-std::optional<std::u16string> WriteArchiveFile(std::u16string_view path, const std::function<void(CArchive&)>& write) {
+Status WriteArchiveFile(std::u16string_view path, const std::function<void(CArchive&)>& write) {
   const std::u16string full = win::FullWindowsPath(path);
-  if (full.empty()) return FileErrorText(win::FileErrorKind::badPath, path);
+  if (full.empty()) return Failure{FileErrorText(win::FileErrorKind::badPath, path)};
   // Held while the new file is written, so that the path is known to be
   // writable (not read-only, not a directory, not in use) before any work.
   win::File current;
   if (win::GetFileStatus(full)) {
     current = win::File::Open(full, win::OpenMode::readWrite, win::Share::denyAll);
-    if (!current) return FileErrorText(current.Error().kind, path);
+    if (!current) return Failure{FileErrorText(current.Error().kind, path)};
   }
   std::u16string temporary;
   win::File file = win::CreateTemporaryFile(&temporary, ParentDirectory(full));
-  if (!file) return FileErrorText(file.Error().kind, path);
-  std::optional<std::u16string> failure;
-  try {
-    failure = WriteToFile(file, path, write);
-  } catch (const std::bad_alloc&) {
-    win::ExitOutOfMemory();
-  }
+  if (!file) return Failure{FileErrorText(file.Error().kind, path)};
+  Status written = ExitIfOutOfMemory([&] { return WriteToFile(file, path, write); });
   current.Close();
-  if (!failure) {
-    if (win::FileError e = win::RenameFile(temporary, full, true)) failure = FileErrorText(e.kind, path);
+  if (written) {
+    if (win::FileError e = win::RenameFile(temporary, full, true)) written = Failure{FileErrorText(e.kind, path)};
   }
-  if (failure) {
+  if (!written) {
     file.Close();
     win::RemoveFile(temporary);
   }
-  return failure;
+  return written;
 }
 
 template <class Doc>
 std::unique_ptr<Doc> LoadDatabase(std::u16string_view path) {
-  DatabaseRead<Doc> read = ReadDatabase<Doc>(path);
-  if (read.failure) ShowMessageText(*read.failure);
-  if (read.doc && read.doc->Records().empty()) read.doc.reset();
-  return std::move(read.doc);
+  Result<std::unique_ptr<Doc>> read = ReadDatabase<Doc>(path);
+  if (!read) {
+    ShowMessageText(read.Error().message);
+    return nullptr;
+  }
+  if (read.Value()->Records().empty()) return nullptr;
+  return std::move(read).Value();
 }
 
 template <class Doc>
 bool SaveDatabase(Doc& doc, std::u16string_view path) {
-  std::optional<std::u16string> failure = WriteArchiveFile(path, [&doc](CArchive& ar) { doc.Serialize(ar); });
-  if (failure) ShowMessageText(*failure);
-  return !failure;
+  Status written = WriteArchiveFile(path, [&doc](CArchive& ar) { doc.Serialize(ar); });
+  if (!written) ShowMessageText(written.Error().message);
+  return written.Ok();
 }
 
 template std::unique_ptr<CCapacitorDoc> LoadDatabase<CCapacitorDoc>(std::u16string_view);

@@ -3,12 +3,12 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "archive/archive.h"
 #include "archive/database_doc.h"
+#include "base/result.h"
 
 namespace qz {
 
@@ -22,33 +22,25 @@ bool CheckDatabaseHeader(std::u16string_view path, std::string_view recordClassN
 enum class HeaderCheck { matches, differs, unreadable };
 HeaderCheck CheckDatabaseHeaderOf(std::u16string_view path, std::string_view recordClassName);
 
-// Reads or writes a whole archive file. Nothing on success, else the text
-// that reports the failure, naming the path. A missing file and a file of
-// zero bytes read as nothing without calling the reader.
-std::optional<std::u16string> ReadArchiveFile(std::u16string_view path, const std::function<void(CArchive&)>& read);
+// Reads or writes a whole archive file; a failure's text names the path. A
+// missing file and a file of zero bytes read as nothing without calling the
+// reader.
+Status ReadArchiveFile(std::u16string_view path, const std::function<void(CArchive&)>& read);
 // Writes beside the file and then puts the new file in its place in one
 // step, so that a failure or a crash leaves the file as it was.
-std::optional<std::u16string> WriteArchiveFile(std::u16string_view path, const std::function<void(CArchive&)>& write);
-
-template <class Doc>
-struct DatabaseRead {
-  std::unique_ptr<Doc> doc;              // null after a failure
-  std::optional<std::u16string> failure;  // the text that reports it
-};
+Status WriteArchiveFile(std::u16string_view path, const std::function<void(CArchive&)>& write);
 
 // Reads the database without showing anything; a missing or empty file
 // gives an empty document.
 template <class Doc>
-DatabaseRead<Doc> ReadDatabase(std::u16string_view path) {
-  DatabaseRead<Doc> result;
+Result<std::unique_ptr<Doc>> ReadDatabase(std::u16string_view path) {
   auto doc = std::make_unique<Doc>();
-  result.failure = ReadArchiveFile(path, [&doc](CArchive& ar) { doc->Serialize(ar); });
-  if (result.failure) {
+  Status read = ReadArchiveFile(path, [&doc](CArchive& ar) { doc->Serialize(ar); });
+  if (!read) {
     doc->DeleteContents();
-    return result;
+    return read.Error();
   }
-  result.doc = std::move(doc);
-  return result;
+  return doc;
 }
 
 // A document with at least one record, or nothing. A failure is shown in

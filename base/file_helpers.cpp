@@ -79,9 +79,10 @@ void ShowMessageText(std::u16string_view text) {
   win::MessageBox(nullptr, text, win::ApplicationTitle(), win::MB_OK | win::MB_ICONWARNING);
 }
 
-void ShowMessageAndExit(std::u16string_view text) {
-  ShowMessageText(text);
-  win::ExitProcess(0);
+bool ShowAnyFailure(const Status& status) {
+  if (status) return true;
+  ShowMessageText(status.Error().message);
+  return false;
 }
 
 }  // namespace qz

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "platform/base/text.h"
 #include "platform/host/file_system.h"
 #include "platform/win/message_box.h"
@@ -59,8 +60,7 @@ void ShowMessage(MessageFormat format, const Args&... args) {
   ShowMessageText(win::Format(format.Text(), args...));
 }
 
-// Shows the text, then ends the process with exit status 0: the end of an
-// installation that cannot go on.
-[[noreturn]] void ShowMessageAndExit(std::u16string_view text);
+// Shows the failure's message, if there is one; true when there is none.
+bool ShowAnyFailure(const Status& status);
 
 }  // namespace qz

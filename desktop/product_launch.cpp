@@ -6,14 +6,12 @@
 #include "desktop/privileges.h"
 #include "platform/base/text.h"
 #include "platform/win/process.h"
-#include "platform/win/runtime.h"
 
 namespace qz {
 namespace {
 
-[[noreturn]] void LaunchAsBasicUserAndExit(std::u16string_view executablePath) {
+void LaunchAsBasicUser(std::u16string_view executablePath) {
   win::_wsystem(win::Format(u"runas /trustlevel:0x20000 \"%ls\"", executablePath).c_str());
-  win::ExitProcess(0);
 }
 
 void StartProcess(std::u16string_view executablePath) {
@@ -32,9 +30,13 @@ void StartProcess(std::u16string_view executablePath) {
 
 }  // namespace
 
-void LaunchProduct(std::u16string_view executablePath) {
-  if (IsUacEnabled() && IsProcessElevated() == 1) LaunchAsBasicUserAndExit(executablePath);
+ProductLaunch LaunchProduct(std::u16string_view executablePath) {
+  if (IsUacEnabled() && IsProcessElevated() == 1) {
+    LaunchAsBasicUser(executablePath);
+    return ProductLaunch::handedToBasicUser;
+  }
   StartProcess(executablePath);
+  return ProductLaunch::started;
 }
 
 }  // namespace qz

@@ -6,11 +6,17 @@
 
 namespace qz {
 
+enum class ProductLaunch {
+  started,
+  // Started by "runas" as the basic user: the installer, still elevated,
+  // is to end at once with exit status 0.
+  handedToBasicUser,
+};
+
 // Starts the executable with the installation directory as its current
 // directory. When UAC is on and the installer runs elevated, the product is
-// started through "runas /trustlevel:0x20000" (the basic user) instead and
-// the installer process then ends at once with exit status 0: this call
-// does not return. Failures are silent.
-void LaunchProduct(std::u16string_view executablePath);
+// started through "runas /trustlevel:0x20000" (the basic user) instead.
+// Failures are silent.
+ProductLaunch LaunchProduct(std::u16string_view executablePath);
 
 }  // namespace qz

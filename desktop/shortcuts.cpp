@@ -105,20 +105,20 @@ struct LinkProperties {
   std::u16string description;
 };
 
-std::optional<std::u16string> SaveShellLink(const LinkProperties& link, const ShellFolder& folder) {
+Status SaveShellLink(const LinkProperties& link, const ShellFolder& folder) {
   ComScope com;
   ComPointer<win::IShellLinkW> shellLink;
   // Without a link object there is nothing to make and nothing to report.
   if (win::FAILED(win::CoCreateInstance(win::CLSID_ShellLink, nullptr, win::CLSCTX_INPROC_SERVER, win::IID_IShellLinkW,
                                         shellLink.Out())))
-    return std::nullopt;
+    return {};
   ComPointer<win::IPersistFile> file;
-  if (win::FAILED(shellLink->QueryInterface(win::IID_IPersistFile, file.Out()))) return std::nullopt;
-  if (win::FAILED(shellLink->SetPath(link.targetPath.c_str()))) return std::u16string(folder.setPathFailed);
+  if (win::FAILED(shellLink->QueryInterface(win::IID_IPersistFile, file.Out()))) return {};
+  if (win::FAILED(shellLink->SetPath(link.targetPath.c_str()))) return Failure{std::u16string(folder.setPathFailed)};
   shellLink->SetWorkingDirectory(link.workingDirectory.c_str());
   if (!link.description.empty()) shellLink->SetDescription(link.description.c_str());
-  if (win::FAILED(file->Save(link.linkPath.c_str(), win::TRUE))) return std::u16string(folder.saveFailed);
-  return std::nullopt;
+  if (win::FAILED(file->Save(link.linkPath.c_str(), win::TRUE))) return Failure{std::u16string(folder.saveFailed)};
+  return {};
 }
 
 LinkOutcome MakeLink(const ShellFolder& folder, std::u16string_view executableBaseName, std::u16string_view linkName,
@@ -126,7 +126,7 @@ LinkOutcome MakeLink(const ShellFolder& folder, std::u16string_view executableBa
   LinkOutcome outcome;
   std::optional<std::u16string> folderPath = FindFolder(folder);
   if (!folderPath) {
-    outcome.errorText = std::u16string(folder.notFound);
+    outcome.status = Failure{std::u16string(folder.notFound)};
     return outcome;
   }
   const std::u16string& directory = SharedInstallState().targetDirectory;
@@ -136,7 +136,7 @@ LinkOutcome MakeLink(const ShellFolder& folder, std::u16string_view executableBa
   link.workingDirectory = directory;
   link.description = description;
   outcome.linkPath = link.linkPath;
-  outcome.errorText = SaveShellLink(link, folder);
+  outcome.status = SaveShellLink(link, folder);
   return outcome;
 }
 

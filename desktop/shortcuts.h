@@ -4,9 +4,10 @@
 // error text, which the caller shows.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "base/result.h"
 
 namespace qz {
 
@@ -14,8 +15,8 @@ struct LinkOutcome {
   // The ".lnk" file's full path: set as soon as the folder is known, also
   // when the link then could not be made; empty when the folder was not found.
   std::u16string linkPath;
-  // None on success (and when the shell has no link object to make it with).
-  std::optional<std::u16string> errorText;
+  // Ok also when the shell has no link object to make it with.
+  Status status;
 };
 
 // Makes "<Desktop>\<linkName>.lnk" pointing at

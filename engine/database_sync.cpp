@@ -16,50 +16,52 @@ constexpr std::u16string_view kCannotCreate =
 
 // A fresh temporary name, by the same rule as the extraction's, reserved by
 // creating the file so that nothing else can take it before it is written.
-std::u16string ReserveTemporaryFile() {
+Result<std::u16string> ReserveTemporaryFile() {
   std::u16string name;
   win::File reserved = win::CreateTemporaryFile(&name);
-  if (!reserved) ShowMessageAndExit(kCannotCreate);
+  if (!reserved) return Failure{std::u16string(kCannotCreate)};
   if (!reserved.Close()) {
     win::RemoveFile(name);
-    ShowMessageAndExit(kCannotCreate);
+    return Failure{std::u16string(kCannotCreate)};
   }
   return name;
 }
 
-// The shipped database in the temporary file; when it cannot be written
-// there the installation ends, and the temporary file goes with it.
-void WriteShippedDatabase(const PayloadEntry& entry, const std::u16string& temporary) {
-  EntryWriteResult written = WriteEntryFile(entry, temporary);
-  std::u16string message;
+Failure ShippedDatabaseFailure(const EntryWriteResult& written, const std::u16string& temporary) {
   switch (written.kind) {
-    case EntryWriteKind::written:
-      return;
     case EntryWriteKind::openFailed:
-      message = kCannotCreate;
-      break;
+      return {std::u16string(kCannotCreate)};
     case EntryWriteKind::writeFailed:
-      message = win::Format(
-          u"Trouble writing file \"%ls\".\nThis might be a permission problem curable with fresh reboot.", temporary);
-      break;
+      return {win::Format(
+          u"Trouble writing file \"%ls\".\nThis might be a permission problem curable with fresh reboot.", temporary)};
+    case EntryWriteKind::written:
     case EntryWriteKind::decompressionFailed:
-      message = win::Format(u"Trouble un-gziping tmpfile: %ls\n%ls", temporary, written.errorText);
       break;
   }
-  ShowMessageText(message);
+  return {win::Format(u"Trouble un-gziping tmpfile: %ls\n%ls", temporary, written.errorText)};
+}
+
+// The shipped database in the temporary file; when it cannot be written
+// there, the temporary file is removed and the installation cannot go on.
+Status WriteShippedDatabase(const PayloadEntry& entry, const std::u16string& temporary) {
+  EntryWriteResult written = WriteEntryFile(entry, temporary);
+  if (written.kind == EntryWriteKind::written) return {};
+  Failure failure = ShippedDatabaseFailure(written, temporary);
   win::RemoveFile(temporary);
-  win::ExitProcess(0);
+  return failure;
 }
 
 }  // namespace
 
-bool SyncDatabaseEntry(InstallState& state, const PayloadEntry& entry, std::u16string_view relativePath,
-                       std::u16string_view destination) {
+Result<bool> SyncDatabaseEntry(InstallState& state, const PayloadEntry& entry, std::u16string_view relativePath,
+                               std::u16string_view destination) {
   const DatabaseKind* kind = FindDatabaseKind(relativePath);
   if (!kind) return false;
   state.SetStatusText(win::Format(u"Merging: %ls.gz\n", relativePath));
-  const std::u16string temporary = ReserveTemporaryFile();
-  WriteShippedDatabase(entry, temporary);
+  Result<std::u16string> reserved = ReserveTemporaryFile();
+  if (!reserved) return reserved.Error();
+  const std::u16string& temporary = *reserved;
+  if (Status written = WriteShippedDatabase(entry, temporary); !written) return written.Error();
   bool merged = kind->merge(destination, temporary, destination);
   if (!merged) ShowMessageText(kind->failure);
   win::RemoveFile(temporary);

@@ -11,6 +11,7 @@
 #include "desktop/shortcuts.h"
 #include "desktop/stamp_file.h"
 #include "engine/install_worker.h"
+#include "engine/installation_end.h"
 #include "platform/base/text.h"
 #include "platform/dialog/top_level_windows.h"
 #include "platform/host/thread.h"
@@ -109,25 +110,19 @@ bool MakeLinks(int executableChoice, LinkPaths& paths) {
   const bool x86Links = IsNative64BitWindows() && executableChoice == 2;
   LinkOutcome desktop = MakeDesktopLink(baseName, kLinkName, kDescription);
   paths.desktop = desktop.linkPath;
-  if (desktop.errorText) {
-    ShowMessageText(*desktop.errorText);
-    return false;
-  }
+  if (!ShowAnyFailure(desktop.status)) return false;
   if (x86Links) {
     LinkOutcome x86 = MakeDesktopLink(u"Zorvelx86", kX86LinkName, kX86Description);
     paths.desktopX86 = x86.linkPath;
-    if (x86.errorText) ShowMessageText(*x86.errorText);
+    ShowAnyFailure(x86.status);
   }
   LinkOutcome startMenu = MakeStartMenuLink(baseName, kLinkName, kDescription);
   paths.startMenu = startMenu.linkPath;
-  if (startMenu.errorText) {
-    ShowMessageText(*startMenu.errorText);
-    return false;
-  }
+  if (!ShowAnyFailure(startMenu.status)) return false;
   if (x86Links) {
     LinkOutcome x86 = MakeStartMenuLink(u"Zorvelx86", kX86LinkName, kX86Description);
     paths.startMenuX86 = x86.linkPath;
-    if (x86.errorText) ShowMessageText(*x86.errorText);
+    ShowAnyFailure(x86.status);
   }
   return true;
 }
@@ -203,7 +198,7 @@ void RunPostInstallSequence(InstallDialog& dialog) {
                                                : u"Quenda Zorvel has been successfully installed");
     RemoveOldProgIds();
     RegisterUninstallEntry(mainExecutable);
-    if (!state.silentInstall) LaunchProduct(mainExecutable);
+    if (!state.silentInstall && LaunchProduct(mainExecutable) == ProductLaunch::handedToBasicUser) EndInstallation();
   }
   dialog.CloseWithOk();
 }

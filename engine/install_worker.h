@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/install_state.h"
+#include "base/result.h"
 #include "engine/member_extraction.h"
 #include "engine/payload_entry.h"
 
@@ -21,9 +22,9 @@ struct InstallCollaborators {
   // Before a preview DLL is overwritten; empty: nothing is unregistered.
   DllUnregistration unregisterDll;
   // The update branch for an installed database: true when the database has
-  // been handled, false when the entry is to be overwritten. Empty: every
-  // database is overwritten.
-  std::function<bool(InstallState& state, const PayloadEntry& entry, std::u16string_view relativePath,
+  // been handled, false when the entry is to be overwritten, a failure when
+  // the installation cannot go on. Empty: every database is overwritten.
+  std::function<Result<bool>(InstallState& state, const PayloadEntry& entry, std::u16string_view relativePath,
                      std::u16string_view destination)>
       syncDatabase;
 };

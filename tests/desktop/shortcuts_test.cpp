@@ -60,7 +60,7 @@ class Shortcuts : public qztest::DesktopMachine {
   }
 
   static std::u16string Made(const qz::LinkOutcome& outcome) {
-    EXPECT_EQ(outcome.errorText, std::nullopt) << U8(outcome.errorText.value_or(u""));
+    EXPECT_TRUE(outcome.status.Ok()) << U8(outcome.status.Ok() ? u"" : outcome.status.Error().message);
     return outcome.linkPath;
   }
 
@@ -209,8 +209,8 @@ TEST_F(Shortcuts, EachFailureHasItsTextAndKeepsTheLinkPathOnceTheFolderIsKnown) 
     qz::LinkOutcome startMenu = qz::MakeStartMenuLink(u"Zorvelx64", u"Quenda Zorvel", u"Vossdyne's Quenda Zorvel");
     EXPECT_EQ(U8(desktop.linkPath), U8(c.desktopPath));
     EXPECT_EQ(U8(startMenu.linkPath), U8(c.startMenuPath));
-    EXPECT_EQ(U8(desktop.errorText.value_or(u"(none)")), U8(c.desktopError));
-    EXPECT_EQ(U8(startMenu.errorText.value_or(u"(none)")), U8(c.startMenuError));
+    EXPECT_EQ(U8(desktop.status.Ok() ? u"(none)" : desktop.status.Error().message), U8(c.desktopError));
+    EXPECT_EQ(U8(startMenu.status.Ok() ? u"(none)" : startMenu.status.Error().message), U8(c.startMenuError));
     EXPECT_TRUE(MessageTexts().empty());
   }
 }
@@ -262,7 +262,7 @@ TEST_F(Shortcuts, RegistryFallbacksAreReadInOrderAndUsedLiterally) {
     c.arrange();
     qz::LinkOutcome outcome = c.desktop ? qz::MakeDesktopLink(u"Zorvelx64", u"Quenda Zorvel", u"Vossdyne's Quenda Zorvel")
                                         : qz::MakeStartMenuLink(u"Zorvelx64", u"Quenda Zorvel", u"Vossdyne's Quenda Zorvel");
-    EXPECT_EQ(outcome.errorText, std::nullopt) << U8(outcome.errorText.value_or(u""));
+    EXPECT_TRUE(outcome.status.Ok()) << U8(outcome.status.Ok() ? u"" : outcome.status.Error().message);
     EXPECT_EQ(U8(outcome.linkPath), U8(c.linkPath));
     ExpectLink(win::FullWindowsPath(c.linkPath), u"Zorvelx64", u"Vossdyne's Quenda Zorvel");
   }

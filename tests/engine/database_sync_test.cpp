@@ -30,8 +30,8 @@ std::vector<std::string> Entries(const std::string& name, std::u16string_view pa
   std::vector<std::string> out;
   auto archive = [&](auto read, auto value) {
     auto result = read(path);
-    if (!result.doc) return;
-    for (const auto& r : result.doc->Records()) out.push_back(win::WideToUtf8(r->partNumber) + "=" + value(*r));
+    if (!result) return;
+    for (const auto& r : (*result)->Records()) out.push_back(win::WideToUtf8(r->partNumber) + "=" + value(*r));
   };
   auto number = [](float v) { return std::to_string(int(v)); };
   if (name == "standard.cap")

@@ -96,13 +96,13 @@ bool Dump(std::u16string_view file, const DumpOptions& options) {
     qz::ShowMessageText(qz::FileErrorText(win::FileErrorKind::fileNotFound, file));
     return false;
   }
-  qz::DatabaseRead<Doc> read = qz::ReadDatabase<Doc>(file);
-  if (read.failure) {
-    qz::ShowMessageText(*read.failure);
+  qz::Result<std::unique_ptr<Doc>> read = qz::ReadDatabase<Doc>(file);
+  if (!read) {
+    qz::ShowMessageText(read.Error().message);
     return false;
   }
   if (options.csv) PrintLine(Header(static_cast<const Rec*>(nullptr)), true);
-  for (const auto& record : read.doc->Records()) PrintLine(Fields(*record), options.csv);
+  for (const auto& record : (*read)->Records()) PrintLine(Fields(*record), options.csv);
   std::fflush(stdout);
   return !std::ferror(stdout);
 }
