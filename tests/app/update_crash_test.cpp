@@ -109,13 +109,8 @@ std::vector<KillPoint> PointsOfMerge(const std::vector<TracedOp>& ops, const std
 
 class UpdateCrash : public ::testing::Test {
  protected:
-  // The runs sync every save: on a memory file system that costs nothing.
-  static void SetUpTestSuite() { work_ = new qztest::TempDir("qz-crash", qztest::TempDir::Place::memory); }
-  static void TearDownTestSuite() {
-    delete work_;
-    work_ = nullptr;
-  }
-  static fs::path Work() { return work_->Path(); }
+  // Each test prepares its own installation in its own folder.
+  fs::path Work() const { return work_.Path(); }
 
   static fs::path Cmp(const fs::path& machine) { return machine / kCmp; }
 
@@ -255,13 +250,12 @@ class UpdateCrash : public ::testing::Test {
     return points;
   }
 
-  static qztest::TempDir* work_;
+  // The runs sync every save: on a memory file system that costs nothing.
+  qztest::TempDir work_{"qz-crash", qztest::TempDir::Place::memory};
   fs::path base_;
   std::vector<TracedOp> trace_;
   std::vector<std::set<std::string>> kept_;
 };
-
-qztest::TempDir* UpdateCrash::work_ = nullptr;
 
 TEST_F(UpdateCrash, NoUserEntryIsLostWhereverTheUpdateIsKilled) {
   ASSERT_NO_FATAL_FAILURE(PrepareInstallation());
