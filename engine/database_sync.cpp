@@ -3,6 +3,7 @@
 #include "base/file_helpers.h"
 #include "engine/database_kinds.h"
 #include "engine/install_worker.h"
+#include "engine/installation_end.h"
 #include "engine/member_extraction.h"
 #include "platform/base/text.h"
 #include "platform/host/file_system.h"
@@ -32,9 +33,8 @@ Failure ShippedDatabaseFailure(const EntryWriteResult& written, const std::u16st
     case EntryWriteKind::openFailed:
       return {std::u16string(kCannotCreate)};
     case EntryWriteKind::writeFailed:
-      return {win::Format(
-          u"Trouble writing file \"%ls\".\nThis might be a permission problem curable with fresh reboot.", temporary)};
-    case EntryWriteKind::written:
+      return WriteFailure(temporary);
+    case EntryWriteKind::written:  // not a failure; never asked
     case EntryWriteKind::decompressionFailed:
       break;
   }

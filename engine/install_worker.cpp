@@ -26,11 +26,6 @@ bool HasExtension(std::u16string_view path, std::u16string_view extension) {
   return dot != std::u16string_view::npos && win::EqualsNoCaseAscii(path.substr(dot), extension);
 }
 
-Failure WriteFailure(std::u16string_view destination) {
-  return {win::Format(u"Trouble writing file \"%ls\".\nThis might be a permission problem curable with fresh reboot.",
-                      destination)};
-}
-
 // Says why an entry could not be written to the destination: a failure ends
 // the installation, a preview DLL in use is only reported.
 Status EntryOutcome(const EntryWriteResult& result, std::u16string_view destination) {
